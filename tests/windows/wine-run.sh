@@ -175,7 +175,7 @@ reg_path() { printf '%s' "$1" | sed -e 's/\\/\\\\/g' -e 's/"/\\"/g'; }
 if [ "$xvfb" = 1 ]; then
     command -v Xvfb >/dev/null || die "Xvfb is missing (Debian package xvfb)"
     # -displayfd: the server picks a free display number itself and writes it when ready.
-    Xvfb -displayfd 8 -nolisten tcp -screen 0 1280x1024x24 8>"$work/xvfb.display" \
+    Xvfb -displayfd 8 -nolisten tcp -screen 0 1280x1024x24 8>"$work/xvfb.display" 9>&- \
         2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 500); do
