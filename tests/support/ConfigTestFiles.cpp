@@ -43,8 +43,13 @@ TempDir::~TempDir()
 
 std::vector<std::string> TempDir::Names() const
 {
+    return EntryNames(m_path);
+}
+
+std::vector<std::string> EntryNames(const fs::path& directory)
+{
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path))
+    for (const auto& entry : fs::directory_iterator(directory))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

@@ -26,6 +26,9 @@ private:
     std::filesystem::path m_path;
 };
 
+/// The names of the entries of `directory`, sorted.
+std::vector<std::string> EntryNames(const std::filesystem::path& directory);
+
 /// Sets `name` to `value` (nullptr: unsets it) and restores the old state when it goes.
 class ScopedEnv {
 public:
