@@ -710,8 +710,8 @@ int main(int argc, char** argv)
         }
         const auto assignment = ParseAssignment(arg);
         if (!assignment || sim.ports[assignment->first].active) {
-            std::fprintf(stderr, "reader-sim: %s: %s\n\n%s", argv[i],
-                         assignment ? "port named twice" : "not understood", kUsage);
+            std::fprintf(stderr, "reader-sim: %s: %s (see reader-sim --help)\n", argv[i],
+                         assignment ? "port named twice" : "not understood");
             return 2;
         }
         Port& p = sim.ports[assignment->first];
@@ -720,7 +720,7 @@ int main(int argc, char** argv)
         sim.order.push_back(p.index);
     }
     if (sim.order.empty()) {
-        std::fprintf(stderr, "reader-sim: no port given\n\n%s", kUsage);
+        std::fprintf(stderr, "reader-sim: no port given (see reader-sim --help)\n");
         return 2;
     }
     if (!logFile.empty()) {
