@@ -41,8 +41,6 @@ const char kNothingFound[] = "Keinen Kartenleser gefunden.";
 struct Options {
     std::string program;
     std::vector<std::string> env;
-    std::string simInput;
-    std::string simReady;
     std::string shotDir = ".";
     DWORD timeoutMs = 60000;
 };
@@ -80,6 +78,16 @@ std::string Escaped(const std::string& text)
         }
     }
     return out;
+}
+
+/// A Unix path (from the scripts under Wine) as the Windows path of Wine's drive Z:.
+std::string WindowsPath(const std::string& path)
+{
+    if (path.empty() || path[0] != '/')
+        return path;
+    std::string windows = "Z:" + path;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
 }
 
 void KillApp()
@@ -581,12 +589,18 @@ DialogTemplate LoadTemplate(const ExpectedDialog& expected)
 
 // ---- Steps ---------------------------------------------------------------------------------
 
-void StartProgram()
+void LoadReferenceIcons()
 {
     if (g_exclamationIcon.empty()) {
         g_exclamationIcon = ReferenceIcon(MB_ICONEXCLAMATION);
         g_errorIcon = ReferenceIcon(MB_ICONERROR);
+        Check(g_exclamationIcon != g_errorIcon, "the exclamation and the error icon differ");
     }
+}
+
+void StartProgram()
+{
+    LoadReferenceIcons();
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + g_options.program + "\"";
@@ -598,6 +612,37 @@ void StartProgram()
         "main dialog \"Lesamo\"");
     WaitIdle(g_main);
     Log("main dialog up");
+}
+
+/// Takes over a program started by an earlier run of the driver (which ended with "detach"):
+/// the main dialog found by its caption, the process by the dialog.
+void AttachProgram()
+{
+    LoadReferenceIcons();
+    const DWORD start = GetTickCount();
+    while (!g_main) {
+        EnumWindows(
+            [](HWND hWnd, LPARAM) -> BOOL {
+                if (IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && !GetWindow(hWnd, GW_OWNER) &&
+                    TextOf(hWnd) == kMainCaption) {
+                    g_main = hWnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            0);
+        if (!g_main && GetTickCount() - start > 10000)
+            Abort("no main dialog \"Lesamo\" to attach to");
+        if (!g_main)
+            Sleep(20);
+    }
+    g_app.dwThreadId = GetWindowThreadProcessId(g_main, &g_app.dwProcessId);
+    g_app.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                 g_app.dwProcessId);
+    if (!g_app.hProcess)
+        Abort("cannot open the program's process");
+    WaitIdle(g_main);
+    Log("attached to the main dialog");
 }
 
 /// Every step of the main dialog against the template and by keyboard: the tab order.
@@ -693,26 +738,6 @@ void StepSearch(const std::string& spec)
     }
     CheckText(shown, ExpectedResult(spec), "result box after search");
     Log("search %s: %lu ms", spec.c_str(), GetTickCount() - start);
-}
-
-/// A line for the reader simulator's standard input; waits until it has taken effect.
-void StepSimulator(const std::string& command)
-{
-    auto lines = [] {
-        std::ifstream in(g_options.simReady);
-        return std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
-    };
-    const auto before = lines();
-    {
-        std::ofstream out(g_options.simInput, std::ios::app | std::ios::binary);
-        out << command << "\n";
-    }
-    const DWORD start = GetTickCount();
-    while (lines() == before) {
-        if (GetTickCount() - start > 10000)
-            Abort("the reader simulator did not take \"" + command + "\"");
-        Sleep(20);
-    }
 }
 
 /// Opens the About box through the system menu, by keyboard: Alt+Space, then its access key.
@@ -849,7 +874,7 @@ void StepFile(const std::string& spec, bool present)
         return;
     }
     bool expectedExists = false;
-    const std::string expected = ReadFile(spec.substr(spec.find('=') + 1), expectedExists);
+    const std::string expected = ReadFile(WindowsPath(spec.substr(spec.find('=') + 1)), expectedExists);
     if (!expectedExists)
         Abort("missing expected file for " + name);
     if (Check(exists, name + " was written"))
@@ -860,7 +885,7 @@ void StepFile(const std::string& spec, bool present)
 void StepPut(const std::string& spec)
 {
     const std::string target = WindowsDir() + "\\" + spec.substr(0, spec.find('='));
-    if (!CopyFileA(spec.substr(spec.find('=') + 1).c_str(), target.c_str(), FALSE))
+    if (!CopyFileA(WindowsPath(spec.substr(spec.find('=') + 1)).c_str(), target.c_str(), FALSE))
         Abort("cannot put " + target);
 }
 
@@ -962,17 +987,16 @@ void StepResources()
 constexpr char kUsage[] =
     "Usage: win-driver [OPTIONS] PROGRAM STEP...\n"
     "  --env NAME=VALUE    environment of the program (repeatable)\n"
-    "  --sim-input FILE    the reader simulator's standard input\n"
-    "  --sim-ready FILE    the simulator's ready file (grows by a line per change)\n"
     "  --shots DIR         where screenshots go (default: current directory)\n"
     "  --timeout SECONDS   the whole run (default 60)\n"
     "Steps, in order:\n"
     "  resources           the executable's resources (needs no running program)\n"
     "  put:NAME=FILE       copy FILE to %windir%\\NAME before the start\n"
     "  start               start the program and wait for the main dialog\n"
+    "  detach              leave the program running (for a later run's attach)\n"
+    "  attach              take over the running program by its main dialog\n"
     "  template            controls, texts, styles, positions and tab order of the main dialog\n"
     "  search:RESULT       Leser suchen; RESULT is none or e.g. krm@1+kavirex3@3\n"
-    "  sim:comN=BEHAVIOUR  change a simulated port\n"
     "  about-menu          open the About box by keyboard through the system menu\n"
     "  about-command       open it with the system command alone\n"
     "  close-about:HOW     ok, enter or escape\n"
@@ -1001,12 +1025,8 @@ int Run(int argc, char** argv)
         const std::string value = argv[i + 1];
         if (option == "--env")
             g_options.env.push_back(value);
-        else if (option == "--sim-input")
-            g_options.simInput = value;
-        else if (option == "--sim-ready")
-            g_options.simReady = value;
         else if (option == "--shots")
-            g_options.shotDir = value;
+            g_options.shotDir = WindowsPath(value);
         else if (option == "--timeout")
             g_options.timeoutMs = static_cast<DWORD>(std::stoul(value)) * 1000;
         else
@@ -1016,7 +1036,7 @@ int Run(int argc, char** argv)
         std::fputs(kUsage, stdout);
         return 2;
     }
-    g_options.program = argv[i++];
+    g_options.program = WindowsPath(argv[i++]);
     // The program inherits the driver's environment; the file steps read %windir% here too.
     for (const std::string& assignment : g_options.env) {
         const std::size_t eq = assignment.find('=');
@@ -1031,8 +1051,8 @@ int Run(int argc, char** argv)
         const std::string verb = step.substr(0, colon);
         const std::string arg = colon == std::string::npos ? std::string() : step.substr(colon + 1);
         Log("-- %s", step.c_str());
-        if (verb != "resources" && verb != "put" && verb != "start" && verb != "file" && verb != "nofile" &&
-            !g_main)
+        if (verb != "resources" && verb != "put" && verb != "start" && verb != "attach" && verb != "file" &&
+            verb != "nofile" && !g_main)
             Abort("the program is not running");
         if (verb == "resources")
             StepResources();
@@ -1040,12 +1060,14 @@ int Run(int argc, char** argv)
             StepPut(arg);
         else if (verb == "start")
             StartProgram();
+        else if (verb == "attach")
+            AttachProgram();
+        else if (verb == "detach")
+            g_main = nullptr;   // the program keeps running for a later "attach"
         else if (verb == "template")
             StepTemplate();
         else if (verb == "search")
             StepSearch(arg);
-        else if (verb == "sim")
-            StepSimulator(arg);
         else if (verb == "about-menu")
             StepOpenAbout(true);
         else if (verb == "about-command")
