@@ -164,23 +164,27 @@ void WaitIdle(HWND hWnd, DWORD timeoutMs = 30000)
         Abort("the program does not react");
 }
 
+struct WindowSearch {
+    DWORD pid;
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    auto& search = *reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == search.pid && IsWindowVisible(hWnd) && ClassOf(hWnd) == search.className)
+        search.found.push_back(hWnd);
+    return TRUE;
+}
+
+/// The visible top-level windows of class `className` that belong to process `pid`.
 std::vector<HWND> ProcessWindows(DWORD pid, const char* className)
 {
-    struct Search {
-        DWORD pid;
-        const char* className;
-        std::vector<HWND> found;
-    } search{pid, className, {}};
-    EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(lParam);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hWnd, &pid);
-            if (pid == s.pid && IsWindowVisible(hWnd) && ClassOf(hWnd) == s.className)
-                s.found.push_back(hWnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{pid, className, {}};
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -303,17 +307,17 @@ HWND IconOf(HWND box)
 /// What the icon of a message box of `type` looks like on this screen: a box of the driver's
 /// own, drawn by the same system code. Icon handles cannot be compared across processes
 /// under Wine, pictures can.
+DWORD WINAPI ReferenceBoxThread(LPVOID parameter)
+{
+    MessageBoxA(nullptr, "Referenz", "win-driver reference",
+                MB_OK | static_cast<UINT>(reinterpret_cast<UINT_PTR>(parameter)));
+    return 0;
+}
+
 std::vector<std::uint8_t> ReferenceIcon(UINT type)
 {
-    static UINT s_type;
-    s_type = type;
-    const HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            MessageBoxA(nullptr, "Referenz", "win-driver reference", MB_OK | s_type);
-            return 0;
-        },
-        nullptr, 0, nullptr);
+    const HANDLE thread = CreateThread(nullptr, 0, &ReferenceBoxThread,
+                                       reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(type)), 0, nullptr);
     HWND box = nullptr;
     for (int i = 0; i < 500 && !box; ++i) {
         for (HWND h : ProcessWindows(GetCurrentProcessId(), "#32770"))
@@ -614,6 +618,16 @@ void StartProgram()
     Log("main dialog up");
 }
 
+BOOL CALLBACK FindMainDialog(HWND hWnd, LPARAM)
+{
+    if (IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && !GetWindow(hWnd, GW_OWNER) &&
+        TextOf(hWnd) == kMainCaption) {
+        g_main = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 /// Takes over a program started by an earlier run of the driver (which ended with "detach"):
 /// the main dialog found by its caption, the process by the dialog.
 void AttachProgram()
@@ -621,16 +635,7 @@ void AttachProgram()
     LoadReferenceIcons();
     const DWORD start = GetTickCount();
     while (!g_main) {
-        EnumWindows(
-            [](HWND hWnd, LPARAM) -> BOOL {
-                if (IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && !GetWindow(hWnd, GW_OWNER) &&
-                    TextOf(hWnd) == kMainCaption) {
-                    g_main = hWnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            0);
+        EnumWindows(&FindMainDialog, 0);
         if (!g_main && GetTickCount() - start > 10000)
             Abort("no main dialog \"Lesamo\" to attach to");
         if (!g_main)
@@ -856,7 +861,7 @@ std::string WindowsDir()
     return dir;
 }
 
-std::string ReadFile(const std::string& path, bool& exists)
+std::string ReadWholeFile(const std::string& path, bool& exists)
 {
     std::ifstream in(path, std::ios::binary);
     exists = static_cast<bool>(in);
@@ -868,13 +873,13 @@ void StepFile(const std::string& spec, bool present)
 {
     const std::string name = spec.substr(0, spec.find('='));
     bool exists = false;
-    const std::string actual = ReadFile(WindowsDir() + "\\" + name, exists);
+    const std::string actual = ReadWholeFile(WindowsDir() + "\\" + name, exists);
     if (!present) {
         Check(!exists, name + " was not written");
         return;
     }
     bool expectedExists = false;
-    const std::string expected = ReadFile(WindowsPath(spec.substr(spec.find('=') + 1)), expectedExists);
+    const std::string expected = ReadWholeFile(WindowsPath(spec.substr(spec.find('=') + 1)), expectedExists);
     if (!expectedExists)
         Abort("missing expected file for " + name);
     if (Check(exists, name + " was written"))
