@@ -673,12 +673,12 @@ void StepTemplate()
 }
 
 /// The expected result text for "none" or a list like "krm@1+kavirex3@3".
-std::string ExpectedResult(const std::string& spec)
+std::string ExpectedResult(const std::string& argument)
 {
-    if (spec == "none")
+    if (argument == "none")
         return kNothingFound;
     std::string text;
-    std::stringstream parts(spec);
+    std::stringstream parts(argument);
     std::string part;
     while (std::getline(parts, part, '+')) {
         const std::string kind = part.substr(0, part.find('@'));
@@ -694,7 +694,7 @@ std::string ExpectedResult(const std::string& spec)
 }
 
 /// Leser suchen: the warning (text, caption, icon), then the scan, then the result box.
-void StepSearch(const std::string& spec)
+void StepSearch(const std::string& argument)
 {
     const HWND result = Control(g_main, kIdResult);
     // A text the program never writes: the first different text read is the scan's result.
@@ -741,8 +741,8 @@ void StepSearch(const std::string& spec)
         Sleep(50);
         shown = TextOf(result);
     }
-    CheckText(shown, ExpectedResult(spec), "result box after search");
-    Log("search %s: %lu ms", spec.c_str(), GetTickCount() - start);
+    CheckText(shown, ExpectedResult(argument), "result box after search");
+    Log("search %s: %lu ms", argument.c_str(), GetTickCount() - start);
 }
 
 /// Opens the About box through the system menu, by keyboard: Alt+Space, then its access key.
@@ -869,9 +869,9 @@ std::string ReadWholeFile(const std::string& path, bool& exists)
 }
 
 /// "NAME=EXPECTED": %windir%\NAME equals the file EXPECTED byte for byte; "NAME=" : no such file.
-void StepFile(const std::string& spec, bool present)
+void StepFile(const std::string& argument, bool present)
 {
-    const std::string name = spec.substr(0, spec.find('='));
+    const std::string name = argument.substr(0, argument.find('='));
     bool exists = false;
     const std::string actual = ReadWholeFile(WindowsDir() + "\\" + name, exists);
     if (!present) {
@@ -879,7 +879,7 @@ void StepFile(const std::string& spec, bool present)
         return;
     }
     bool expectedExists = false;
-    const std::string expected = ReadWholeFile(WindowsPath(spec.substr(spec.find('=') + 1)), expectedExists);
+    const std::string expected = ReadWholeFile(WindowsPath(argument.substr(argument.find('=') + 1)), expectedExists);
     if (!expectedExists)
         Abort("missing expected file for " + name);
     if (Check(exists, name + " was written"))
@@ -887,10 +887,10 @@ void StepFile(const std::string& spec, bool present)
 }
 
 /// "NAME=SOURCE": puts SOURCE into %windir% as NAME before the program starts.
-void StepPut(const std::string& spec)
+void StepPut(const std::string& argument)
 {
-    const std::string target = WindowsDir() + "\\" + spec.substr(0, spec.find('='));
-    if (!CopyFileA(WindowsPath(spec.substr(spec.find('=') + 1)).c_str(), target.c_str(), FALSE))
+    const std::string target = WindowsDir() + "\\" + argument.substr(0, argument.find('='));
+    if (!CopyFileA(WindowsPath(argument.substr(argument.find('=') + 1)).c_str(), target.c_str(), FALSE))
         Abort("cannot put " + target);
 }
 
