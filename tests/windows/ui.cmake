@@ -46,10 +46,11 @@ if(TARGET lesamo AND TARGET win-driver)
     # OK where neither file can be created: two failure boxes, still exit status 1.
     lesamo_add_ui_test(ok-without-windows-dir PORTS com1=none ENV windir=C:\\no\\such\\dir
         STEPS start end:ok:hbcikrnl,icchscr)
-    # The About box from the system menu, closed with OK, Enter and Escape.
-    lesamo_add_ui_test(about-box PORTS com1=none
+    # The About box from the system menu, closed with OK, Enter and Escape; minimised and
+    # restored, the dialog is whole again.
+    lesamo_add_ui_test(about-box-minimize PORTS com1=none
         STEPS start about-menu shot:about-box.png close-about:ok about-menu close-about:enter
-              about-command close-about:escape end:cancel)
+              about-command close-about:escape minimize restore template end:cancel)
     # A port that floods and one that hangs up mid-probe leave the dialog working.
     lesamo_add_ui_test(flood-and-hangup PORTS com1=flood com2=hangup com4=kavirex3
         STEPS start search:kavirex3@4 about-command close-about:ok search:kavirex3@4 end:cancel)

@@ -781,6 +781,27 @@ void StepCloseAbout(const std::string& how)
     Check(IsWindowVisible(g_main) && IsWindowEnabled(g_main), "main dialog usable after the About box");
 }
 
+/// Minimises the main dialog (it then paints its icon itself) and restores it.
+void StepMinimize()
+{
+    ShowWindowAsync(g_main, SW_MINIMIZE);
+    for (int i = 0; i < 100 && !IsIconic(g_main); ++i)
+        Sleep(20);
+    Check(IsIconic(g_main) != FALSE, "the main dialog is minimised");
+    WaitIdle(g_main);
+    Sleep(200);
+    WaitIdle(g_main);
+}
+
+void StepRestore()
+{
+    ShowWindowAsync(g_main, SW_RESTORE);
+    for (int i = 0; i < 100 && IsIconic(g_main); ++i)
+        Sleep(20);
+    Check(!IsIconic(g_main), "the main dialog is restored");
+    WaitIdle(g_main);
+}
+
 /// F1: the help command has nothing behind it; no window appears and the dialog stays.
 void StepHelp()
 {
@@ -1006,6 +1027,7 @@ constexpr char kUsage[] =
     "  about-command       open it with the system command alone\n"
     "  close-about:HOW     ok, enter or escape\n"
     "  help                press F1\n"
+    "  minimize, restore   minimise the main dialog, restore it\n"
     "  shot:NAME.png       screenshot of the program's windows\n"
     "  end:HOW[:BOXES]     ok, cancel, escape or close; BOXES: the files the message boxes on\n"
     "                      the way name, comma-separated, e.g. hbcikrnl,icchscr\n"
@@ -1081,6 +1103,10 @@ int Run(int argc, char** argv)
             StepCloseAbout(arg);
         else if (verb == "help")
             StepHelp();
+        else if (verb == "minimize")
+            StepMinimize();
+        else if (verb == "restore")
+            StepRestore();
         else if (verb == "shot")
             Screenshot(arg);
         else if (verb == "end")
