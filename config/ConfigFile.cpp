@@ -1,0 +1,39 @@
+// The failure messages that both writers share.
+#include "config/ConfigFile.h"
+
+#include "config/TextFile.h"
+#include "detect/ReaderDetector.h"
+
+namespace lesamo {
+namespace {
+
+int Report(Notice& notice, std::string_view what, std::string_view shownName)
+{
+    std::string text(what);
+    text += shownName;
+    text += ' ';
+    notice.Show(text, NoticeIcon::Error);
+    return resultFailed;
+}
+
+}  // namespace
+
+int ReportCreateFailed(Notice& notice, std::string_view shownName)
+{
+    return Report(notice, "Error: Create File: ", shownName);
+}
+
+int WriteConfigFile(Notice& notice, const std::string& path, std::string_view text, std::string_view shownName)
+{
+    switch (WriteTextFile(path, text)) {
+    case WriteOutcome::Written:
+        return resultOk;
+    case WriteOutcome::CreateFailed:
+        return ReportCreateFailed(notice, shownName);
+    case WriteOutcome::WriteFailed:
+        break;
+    }
+    return Report(notice, "Error: Write File: ", shownName);
+}
+
+}  // namespace lesamo

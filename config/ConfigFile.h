@@ -1,0 +1,19 @@
+// What both writers do with their finished text: put it in the Windows directory or say why not.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "ui/Notice.h"
+
+namespace lesamo {
+
+/// Writes `text` to `path` (see WriteTextFile). When that fails, shows "Error: Create File: "
+/// or, after the new file was begun, "Error: Write File: ", then `shownName` and a blank, with
+/// the error icon. Returns resultOk or resultFailed.
+int WriteConfigFile(Notice& notice, const std::string& path, std::string_view text, std::string_view shownName);
+
+/// Shows "Error: Create File: ", `shownName` and a blank with the error icon; returns resultFailed.
+int ReportCreateFailed(Notice& notice, std::string_view shownName);
+
+}  // namespace lesamo

@@ -1,0 +1,135 @@
+// Whole text files on Windows: read with ReadFile; written to a GetTempFileNameA file beside
+// the target, flushed with FlushFileBuffers, then ReplaceFileA over an existing target (which
+// keeps its attributes and ACL) or MoveFileExA with write-through onto a new one.
+#include "config/TextFile.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <utility>
+
+namespace lesamo {
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    ~Handle()
+    {
+        if (Valid())
+            CloseHandle(m_handle);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE Get() const { return m_handle; }
+    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool Close()
+    {
+        const HANDLE handle = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return CloseHandle(handle) != FALSE;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+/// Deletes the temporary file unless it has been put in place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : m_path(std::move(path)) {}
+    ~TemporaryFile()
+    {
+        if (!m_path.empty())
+            DeleteFileA(m_path.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& Path() const { return m_path; }
+    void Keep() { m_path.clear(); }
+
+private:
+    std::string m_path;
+};
+
+std::string DirectoryOf(const std::string& path)
+{
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos)
+        return ".";
+    if (separator == 0 || path[separator - 1] == ':')
+        return path.substr(0, separator + 1);     // "\" or "C:\": the root keeps its separator
+    return path.substr(0, separator);
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+ReadOutcome ReadTextFile(const std::string& path, std::string& text)
+{
+    text.clear();
+    // Others may read the file meanwhile but not change it under us.
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadOutcome::Missing
+                                                                              : ReadOutcome::Failed;
+    }
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < INT_MAX)
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    char buffer[1 << 16];
+    for (;;) {
+        DWORD count = 0;
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &count, nullptr))
+            return ReadOutcome::Failed;
+        if (count == 0)
+            break;
+        bytes.append(buffer, count);
+    }
+    text = TextFromDisk(bytes);
+    return ReadOutcome::Read;
+}
+
+WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+        return WriteOutcome::CreateFailed;
+
+    char name[MAX_PATH];
+    if (GetTempFileNameA(DirectoryOf(path).c_str(), "lsm", 0, name) == 0)
+        return WriteOutcome::CreateFailed;
+    TemporaryFile temporary(name);      // GetTempFileNameA has created it, empty
+    Handle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+    if (!file.Valid())
+        return WriteOutcome::CreateFailed;
+    if (!WriteAll(file.Get(), TextToDisk(text)) || !FlushFileBuffers(file.Get()) || !file.Close())
+        return WriteOutcome::WriteFailed;
+
+    if (exists) {
+        if (!ReplaceFileA(path.c_str(), name, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return WriteOutcome::CreateFailed;
+    } else if (!MoveFileExA(name, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return WriteOutcome::CreateFailed;
+    }
+    temporary.Keep();
+    return WriteOutcome::Written;
+}
+
+}  // namespace lesamo

@@ -1,0 +1,240 @@
+// The writers against real POSIX file failures: a user without write permission, a full
+// disk, symbolic links and file modes. The tests run as root, so the user's cases run in a
+// child process that has become "nobody"; the full disk is a child with a file size limit.
+#include <gtest/gtest.h>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "config/TextFile.h"
+#include "tests/support/ConfigWriters.h"
+
+namespace lesamo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Writer = int (CReaderDetector::*)();
+
+struct ChildReport {
+    int result = 0;
+    std::vector<std::string> texts;     // each with "E " (error icon) or "? " in front
+};
+
+uid_t NobodyId()
+{
+    const passwd* nobody = getpwnam("nobody");
+    return nobody ? nobody->pw_uid : 65534;
+}
+
+/// Runs `writer` of a detector with a Kavirex3 reader on com1 and a Kavirex(KRM) reader on
+/// com2 in a child process: as the user nobody when `asNobody`, with files limited to
+/// `fileSizeLimit` bytes when that is not 0 (writing beyond fails with EFBIG, as on a full disk).
+ChildReport RunInChild(Writer writer, bool asNobody, rlim_t fileSizeLimit = 0)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        throw std::runtime_error("pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        if (fileSizeLimit != 0) {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            std::signal(SIGXFSZ, SIG_IGN);
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                _exit(3);
+        }
+        const uid_t nobody = NobodyId();
+        if (asNobody && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+            _exit(4);
+        FakeSerialPorts ports;
+        RecordingNotice notice;
+        CReaderDetector detector(ports, notice);
+        detector.m_nPortKind[0] = readerKavirex3;
+        detector.m_nPortKind[1] = readerKrm;
+        std::string report = std::to_string((detector.*writer)()) + "\n";
+        for (std::size_t i = 0; i < notice.texts.size(); ++i)
+            report += (notice.icons[i] == NoticeIcon::Error ? "E " : "? ") + notice.texts[i] + "\n";
+        const bool sent = write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+        _exit(sent ? 0 : 5);
+    }
+    close(channel[1]);
+    std::string received;
+    char buffer[512];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        received.append(buffer, static_cast<std::size_t>(n));
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+
+    ChildReport report;
+    std::size_t lineFeed = received.find('\n');
+    if (lineFeed == std::string::npos)
+        return report;
+    report.result = std::stoi(received.substr(0, lineFeed));
+    for (std::size_t start = lineFeed + 1; (lineFeed = received.find('\n', start)) != std::string::npos;
+         start = lineFeed + 1)
+        report.texts.push_back(received.substr(start, lineFeed - start));
+    return report;
+}
+
+struct Target {
+    Writer writer;
+    const char* file;
+    const char* shownName;
+};
+const Target kTargets[] = {
+    {&CReaderDetector::WriteHbciFile, "hbcikrnl.ini", "HBCIKRNL.INI"},
+    {&CReaderDetector::WriteIccFile, "icchscr.ini", "ICCHSCR.INI"},
+};
+const std::string kOld = "[CardReader]\r\nOther=Active\r\n\r\n[Other]\r\nPort=3\r\n";
+
+class AsNobody : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (geteuid() != 0)
+            GTEST_SKIP() << "needs root to become another user";
+    }
+};
+
+TEST_F(AsNobody, AReadOnlyTargetStaysAsItWas)
+{
+    for (const Target& target : kTargets) {
+        ConfigWriters w;
+        fs::permissions(w.windowsDir.Path(), fs::perms::all);       // a new file could be made here
+        WriteBytes(w.File(target.file), kOld);
+        fs::permissions(w.File(target.file), fs::perms(0644));      // root's, read-only for nobody
+        const ChildReport report = RunInChild(target.writer, true);
+        EXPECT_EQ(resultFailed, report.result);
+        EXPECT_EQ(std::vector<std::string>{"E Error: Create File: " + std::string(target.shownName) + " "}, report.texts);
+        EXPECT_EQ(kOld, ReadBytes(w.File(target.file)));
+        EXPECT_EQ(std::vector<std::string>{target.file}, w.windowsDir.Names());
+    }
+}
+
+TEST_F(AsNobody, AnUnwritableDirectoryGetsNoFile)
+{
+    for (const Target& target : kTargets) {
+        ConfigWriters w;
+        fs::permissions(w.windowsDir.Path(), fs::perms(0755));
+        // The file alone would be writable, but no new version can be put beside it.
+        WriteBytes(w.File(target.file), kOld);
+        fs::permissions(w.File(target.file), fs::perms(0666));
+        ChildReport report = RunInChild(target.writer, true);
+        EXPECT_EQ(resultFailed, report.result);
+        EXPECT_EQ(std::vector<std::string>{"E Error: Create File: " + std::string(target.shownName) + " "}, report.texts);
+        EXPECT_EQ(kOld, ReadBytes(w.File(target.file)));
+
+        fs::remove(w.File(target.file));
+        report = RunInChild(target.writer, true);
+        EXPECT_EQ(resultFailed, report.result);
+        EXPECT_EQ(1u, report.texts.size());
+        EXPECT_TRUE(w.windowsDir.Names().empty());
+    }
+}
+
+TEST_F(AsNobody, AnUnreadableBankingKernelFileIsNotReplaced)
+{
+    // Writing it anew would lose whatever other programs keep in it.
+    ConfigWriters w;
+    fs::permissions(w.windowsDir.Path(), fs::perms::all);
+    WriteBytes(w.File("hbcikrnl.ini"), kOld);
+    fs::permissions(w.File("hbcikrnl.ini"), fs::perms(0622));
+    const ChildReport report = RunInChild(&CReaderDetector::WriteHbciFile, true);
+    EXPECT_EQ(resultFailed, report.result);
+    EXPECT_EQ(std::vector<std::string>{"E Error: Create File: HBCIKRNL.INI "}, report.texts);
+    EXPECT_EQ(kOld, ReadBytes(w.File("hbcikrnl.ini")));
+    EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());
+}
+
+TEST(FullDisk, LeavesTheOldFileWholeAndNoTemporaryFile)
+{
+    for (const Target& target : kTargets) {
+        ConfigWriters w;
+        std::string old = kOld;
+        while (old.size() < 20000)
+            old += "Key" + std::to_string(old.size()) + "=value\r\n";
+        WriteBytes(w.File(target.file), old);
+        // The old file is far larger than the limit: only writing is cut short, not reading.
+        const ChildReport report = RunInChild(target.writer, false, 100);
+        EXPECT_EQ(resultFailed, report.result);
+        EXPECT_EQ(std::vector<std::string>{"E Error: Write File: " + std::string(target.shownName) + " "}, report.texts);
+        EXPECT_EQ(old, ReadBytes(w.File(target.file)));
+        EXPECT_EQ(std::vector<std::string>{target.file}, w.windowsDir.Names());
+    }
+}
+
+TEST(WriteTextFile, RootMayWriteAReadOnlyFileAndItStaysReadOnly)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root";
+    TempDir dir;
+    WriteBytes(dir / "f.ini", "old\r\n");
+    fs::permissions(dir / "f.ini", fs::perms(0444));
+    EXPECT_EQ(WriteOutcome::Written, WriteTextFile((dir / "f.ini").string(), "new\n"));
+    EXPECT_EQ("new\r\n", ReadBytes(dir / "f.ini"));
+    EXPECT_EQ(fs::perms(0444), fs::status(dir / "f.ini").permissions());
+}
+
+TEST(WriteTextFile, KeepsTheOldFilesModeAndOwner)
+{
+    TempDir dir;
+    WriteBytes(dir / "f.ini", "old\r\n");
+    fs::permissions(dir / "f.ini", fs::perms(0640));
+    const bool root = geteuid() == 0;
+    const uid_t owner = root ? NobodyId() : geteuid();
+    if (root) {
+        ASSERT_EQ(0, chown((dir / "f.ini").c_str(), owner, 0));
+    }
+    EXPECT_EQ(WriteOutcome::Written, WriteTextFile((dir / "f.ini").string(), "new\n"));
+    struct stat status {};
+    ASSERT_EQ(0, stat((dir / "f.ini").c_str(), &status));
+    EXPECT_EQ(0640u, status.st_mode & 07777);
+    EXPECT_EQ(owner, status.st_uid);
+
+    const mode_t oldMask = umask(027);
+    EXPECT_EQ(WriteOutcome::Written, WriteTextFile((dir / "g.ini").string(), "new\n"));
+    umask(oldMask);
+    ASSERT_EQ(0, stat((dir / "g.ini").c_str(), &status));
+    EXPECT_EQ(0640u, status.st_mode & 07777);   // as a plain create would make it
+}
+
+TEST(WriteTextFile, ReplacesTheFileASymbolicLinkNames)
+{
+    TempDir dir;
+    fs::create_directories(dir / "windows");
+    fs::create_directories(dir / "real");
+    WriteBytes(dir / "real" / "hbci.ini", "old\r\n");
+    fs::create_symlink("../real/hbci.ini", dir / "windows" / "hbcikrnl.ini");
+    fs::create_symlink(dir / "real" / "dangling.ini", dir / "windows" / "icchscr.ini");
+    EXPECT_EQ(WriteOutcome::Written, WriteTextFile((dir / "windows" / "hbcikrnl.ini").string(), "new\n"));
+    EXPECT_EQ(WriteOutcome::Written, WriteTextFile((dir / "windows" / "icchscr.ini").string(), "icc\n"));
+    EXPECT_TRUE(fs::is_symlink(dir / "windows" / "hbcikrnl.ini"));
+    EXPECT_TRUE(fs::is_symlink(dir / "windows" / "icchscr.ini"));
+    EXPECT_EQ("new\r\n", ReadBytes(dir / "real" / "hbci.ini"));
+    EXPECT_EQ("icc\r\n", ReadBytes(dir / "real" / "dangling.ini"));
+    EXPECT_EQ((std::vector<std::string>{"dangling.ini", "hbci.ini"}), EntryNames(dir / "real"));
+}
+
+TEST(ReadTextFile, DoesNotHangOnAFifoInTheFilesPlace)
+{
+    TempDir dir;
+    ASSERT_EQ(0, mkfifo((dir / "hbcikrnl.ini").c_str(), 0666));
+    std::string text;
+    EXPECT_EQ(ReadOutcome::Failed, ReadTextFile((dir / "hbcikrnl.ini").string(), text));
+    EXPECT_EQ(WriteOutcome::CreateFailed, WriteTextFile((dir / "hbcikrnl.ini").string(), "x\n"));
+    EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, dir.Names());
+}
+
+}  // namespace
+}  // namespace lesamo::test
