@@ -1,6 +1,10 @@
 // The dialog framework the user interface is written against: small stand-ins for the class
 // library's application object and modal dialogs. ui/win32/ implements the platform parts
 // on user32, ui/curses/ on ncursesw; the dialog classes exist once, above this header.
+// ui/Framework.cpp holds the platform-neutral parts (DDX_Text, CDialog, CWinApp); a back end
+// defines RunModalDialog, SystemIconWidth/Height, LoadResourceString, LoadResourceIcon,
+// CWinApp::Enable3dControls and SystemNotice, and names the application after the executable
+// at start-up when it has no name.
 #pragma once
 
 #include <memory>
