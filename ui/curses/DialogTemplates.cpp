@@ -2,6 +2,8 @@
 // uses, and the text art that stands in for icon 128 and bitmap 131.
 #include "ui/curses/DialogTemplates.h"
 
+#include <algorithm>
+
 #include "res/Layout.h"
 #include "res/Texts.h"
 #include "res/resource.h"
@@ -63,7 +65,8 @@ CellRect ToCells(const DluRect& rect)
     const int top = DivideRounded(rect.y, kUnitsPerRow);
     const int right = DivideRounded(rect.x + rect.cx, kUnitsPerCol);
     const int bottom = DivideRounded(rect.y + rect.cy, kUnitsPerRow);
-    return {top, left, bottom - top, right - left};
+    // A control lower than a cell (the About box's 8-unit lines) still gets its one row.
+    return {top, left, std::max(bottom - top, 1), right - left};
 }
 
 int ButtonRow(const DluRect& rect)

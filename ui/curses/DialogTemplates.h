@@ -60,7 +60,8 @@ const DialogTemplate* FindDialogTemplate(int id);
 
 /// Dialog units to cells: a cell is 3 horizontal and 10 vertical dialog units, so that the
 /// main dialog (222 x 215 units) with its frame fits an 80 x 24 terminal and the instruction
-/// wraps into the three lines its box has on Windows. Edges round to the nearest cell.
+/// wraps into the three lines its box has on Windows. Edges round to the nearest cell; every
+/// control keeps at least one row.
 CellRect ToCells(const DluRect& rect);
 /// The row of a one-line push button: the cell row through the button's vertical middle.
 int ButtonRow(const DluRect& rect);

@@ -432,6 +432,11 @@ int RunModalDialog(CDialog& dialog, CDialog*)
     return window.Result();
 }
 
+void CWinApp::Enable3dControls()
+{
+    // A terminal has no three-dimensional control look to turn on.
+}
+
 int SystemIconWidth()
 {
     return term::kIconArt.Cols();

@@ -281,7 +281,11 @@ Key Terminal::ReadKey()
         case KEY_END: return {KeyCode::End};
         case KEY_F(1): return {KeyCode::F1};
         case KEY_F(10): return {KeyCode::F10};
-        case KEY_RESIZE: return {KeyCode::Resize};
+        case KEY_RESIZE:
+            // The terminal may have reflowed or cleared what curses believes is on it (a
+            // resize while a scan blocked us): paint everything anew, not just the changes.
+            clearok(curscr, TRUE);
+            return {KeyCode::Resize};
         default: return {};
         }
     }
@@ -293,6 +297,9 @@ Key Terminal::ReadKey()
     case L'\n': return {KeyCode::Enter};
     case L' ': return {KeyCode::Space};
     case 0xA0: return {KeyCode::AltSpace};      // a terminal that sets the eighth bit for Alt
+    case 0x0C:                                  // Ctrl-L: repaint a garbled screen
+        clearok(curscr, TRUE);
+        return {KeyCode::Resize};
     case 0x1B: {
         // Alt+Space arrives as Escape followed at once by a blank; Escape alone has no
         // follower within the escape delay that curses already waited.
