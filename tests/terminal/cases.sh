@@ -287,6 +287,34 @@ case_resize_during_scan() {
     wait_exit 0
 }
 
+# The README's first command: the demo script drives the program against its own simulated
+# readers and shows the files OK wrote. Without a terminal it says so.
+case_demo() {
+    local demo
+    demo=$(cd "$(dirname "$0")/../../scripts" && pwd)/demo.sh
+    local status=0
+    LESAMO_BUILD_DIR=$(dirname "$LESAMO") bash "$demo" </dev/null >"$WORK/out" 2>"$WORK/err" || status=$?
+    [[ $status == 2 ]] || fail "demo without a terminal: status $status"
+    grep -q "needs a terminal" "$WORK/err" || fail "demo without a terminal says: $(cat "$WORK/err")"
+
+    start_session 100 70 "env -u windir -u veskrexdir TMPDIR=\"$WORK\" LESAMO_BUILD_DIR=\"$(dirname "$LESAMO")\" LANG=C.UTF-8 bash \"$demo\""
+    wait_for "Press Enter to start"
+    keys Enter
+    to_search
+    search
+    expect_results "${REX3_LINE}1"$'\n'"${KRM_LINE}3"
+    keys BTab BTab Enter
+    wait_for "OK pressed: lesamo ended with status 1"
+    wait_for "The prefix stays for a look"
+    on_screen 'ICC1=1,u,qz4rex3.dll,4,,com1,9600^M$' || fail "demo does not show icchscr.ini"
+    on_screen 'ICC3=1,u,qz4hkrm.dll,4,,com3,9600^M$' || fail "demo does not show icchscr.ini"
+    on_screen 'VeskKavirex3=Active^M$' || fail "demo does not show hbcikrnl.ini"
+    wait_exit 0
+    local written
+    written=$(find "$WORK" -path '*lesamo-demo.*/drive_c/windows/*' -name '*.ini' | wc -l)
+    [[ $written == 2 ]] || fail "demo prefix holds $written files"
+}
+
 name=${1:?case name}
 fn=case_${name//-/_}
 declare -F "$fn" >/dev/null || { echo "no such case: $name" >&2; exit 2; }

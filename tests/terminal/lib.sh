@@ -78,20 +78,27 @@ wait_lines() {
 # size, its exit status to $WORK/status.
 start_app() {
     local cols=${1:-80} rows=${2:-24} redirect=${3:-} environment=${4:-}
+    start_session "$cols" "$rows" \
+        "env -u windir -u veskrexdir WINEPREFIX=\"$PREFIX\" LANG=C.UTF-8 LC_ALL=C.UTF-8 $environment \"$LESAMO\" $redirect"
+}
+
+# start_session COLS ROWS COMMAND : COMMAND (a shell command line) in the detached session.
+start_session() {
     cat >"$WORK/tmux.conf" <<'EOF'
 set -g default-terminal tmux-256color
 set -g status off
 set -g history-limit 0
+set -g remain-on-exit on
 EOF
     cat >"$WORK/run.sh" <<EOF
 #!/bin/sh
 cd "$WORK"
-env -u windir -u veskrexdir WINEPREFIX="$PREFIX" LANG=C.UTF-8 LC_ALL=C.UTF-8 $environment "$LESAMO" $redirect
+$3
 echo \$? >"$WORK/status"
 EOF
     chmod +x "$WORK/run.sh"
     rm -f "$WORK/status"
-    tmux -L "$SOCKET" -f "$WORK/tmux.conf" new-session -d -x "$cols" -y "$rows" -s t "$WORK/run.sh"
+    tmux -L "$SOCKET" -f "$WORK/tmux.conf" new-session -d -x "$1" -y "$2" -s t "$WORK/run.sh"
     APP_UP=1
 }
 
