@@ -19,6 +19,28 @@ expect_results() {
     [[ $actual == "$1" ]] || fail "result box shows:"$'\n'"$actual"$'\n'"expected:"$'\n'"$1"
 }
 
+# The dialog's texts as on Windows (the instruction whole, in the lines of its box) and its tab
+# order: OK, Abbrechen, Leser suchen, the result box, and round again to OK.
+case_dialog_texts_and_tab_order() {
+    start_sim com1=none com2=none com3=none com4=none
+    start_app
+    wait_ready
+    screen | head -n 1 | grep -qE '^ *\[-\] Lesamo +F10: Menü *$' || fail "caption row: $(screen | head -n 1)"
+    local text
+    text=$(screen | grep -E 'Bitte klicken|Kartenleser zu|weiteren Leser' | sed -e 's/^ *│ *//' -e 's/ *│ *$//' | paste -sd ' ')
+    [[ $text == 'Bitte klicken Sie auf den Knopf "Leser suchen", um nach Ihrem Kartenleser zu suchen. Sollten Sie mehr als einen Leser haben, werden auch alle weiteren Leser am System gefunden' ]] ||
+        fail "instruction reads: $text"
+    for label in "[      OK      ]" "[  Abbrechen   ]" "[ Leser suchen ]"; do
+        on_screen "$label" || fail "no button $label"
+    done
+    keys Tab Tab Tab Space              # the result box: Space presses nothing
+    sleep 0.5
+    on_screen "$WARNING" && fail "Space in the result box started a search"
+    [[ -e $WORK/status ]] && fail "Space in the result box ended the program"
+    keys Tab Space                      # round to OK
+    wait_exit 1
+}
+
 # Enter on "Leser suchen" searches (it is not the default button's OK): the warning with the
 # application's name as caption, then the result; nothing is written, the program goes on.
 case_search_nothing_found() {
@@ -161,13 +183,14 @@ case_ok_write_failure() {
 case_cancel_writes_nothing() {
     start_sim com1=none com2=none com3=none com4=none
     local way
-    for way in escape abbrechen-enter abbrechen-space menu-close-f10 menu-close-alt-space; do
+    for way in escape abbrechen-enter abbrechen-space arrow-down-enter menu-close-f10 menu-close-alt-space; do
         start_app
         wait_ready
         case $way in
         escape) keys Escape ;;
         abbrechen-enter) keys Tab Enter ;;
         abbrechen-space) keys Tab Space ;;
+        arrow-down-enter) keys Down Enter ;;
         menu-close-f10) keys F10; wait_for "Schließen"; keys s ;;
         menu-close-alt-space) keys M-Space; wait_for "Schließen"; keys Enter ;;
         esac

@@ -98,6 +98,7 @@ echo \$? >"$WORK/status"
 EOF
     chmod +x "$WORK/run.sh"
     rm -f "$WORK/status"
+    tmux -L "$SOCKET" kill-session -t t 2>/dev/null || true     # the last run's pane stays on exit
     tmux -L "$SOCKET" -f "$WORK/tmux.conf" new-session -d -x "$1" -y "$2" -s t "$WORK/run.sh"
     APP_UP=1
 }

@@ -9,6 +9,7 @@ add_executable(ansi-to-mvg ${CMAKE_CURRENT_LIST_DIR}/AnsiToMvg.cpp)
 target_compile_options(ansi-to-mvg PRIVATE -Wall -Wextra -Wpedantic -Werror)
 
 set(LESAMO_TERMINAL_CASES
+    dialog-texts-and-tab-order
     search-nothing-found
     search-one-reader
     two-readers-then-ok
