@@ -13,6 +13,8 @@ WINDOWS=$PREFIX/drive_c/windows
 SOCKET=lesamo-$$
 SIM_PID=
 APP_UP=
+RUNS=0
+SESSION=
 # A server of our own in our own folder, whatever tmux the caller runs in.
 unset TMUX
 export TMUX_TMPDIR=$WORK
@@ -33,7 +35,7 @@ trap 'exit 130' INT TERM
 
 fail() {
     echo "FAIL: $*" >&2
-    if [[ -n $APP_UP ]] && tmux -L "$SOCKET" has-session -t t 2>/dev/null; then
+    if [[ -n $APP_UP ]] && tmux -L "$SOCKET" has-session -t "$SESSION" 2>/dev/null; then
         echo "--- screen ---" >&2
         screen >&2 || true
     fi
@@ -90,29 +92,38 @@ set -g status off
 set -g history-limit 0
 set -g remain-on-exit on
 EOF
+    # The terminal's settings before and after tell whether the program restored them. The
+    # trap keeps this shell alive when Ctrl-C ends the program (the children get SIGINT's
+    # default back).
     cat >"$WORK/run.sh" <<EOF
 #!/bin/sh
+trap 'true' INT
 cd "$WORK"
+stty -g >"$WORK/stty.before"
 $3
-echo \$? >"$WORK/status"
+status=\$?
+stty -g >"$WORK/stty.after"
+echo \$status >"$WORK/status"
 EOF
     chmod +x "$WORK/run.sh"
     rm -f "$WORK/status"
-    tmux -L "$SOCKET" kill-session -t t 2>/dev/null || true     # the last run's pane stays on exit
-    tmux -L "$SOCKET" -f "$WORK/tmux.conf" new-session -d -x "$1" -y "$2" -s t "$WORK/run.sh"
+    # A new session per run: the last one keeps its pane (and its server) until the end.
+    RUNS=$((RUNS + 1))
+    SESSION=run$RUNS
+    tmux -L "$SOCKET" -f "$WORK/tmux.conf" new-session -d -x "$1" -y "$2" -s "$SESSION" "$WORK/run.sh"
     APP_UP=1
 }
 
 keys() {
-    tmux -L "$SOCKET" send-keys -t t "$@"
+    tmux -L "$SOCKET" send-keys -t "$SESSION" "$@"
 }
 
 screen() {
-    tmux -L "$SOCKET" capture-pane -p -t t
+    tmux -L "$SOCKET" capture-pane -p -t "$SESSION"
 }
 
 resize() {
-    tmux -L "$SOCKET" resize-window -t t -x "$1" -y "$2"
+    tmux -L "$SOCKET" resize-window -t "$SESSION" -x "$1" -y "$2"
 }
 
 # wait_for TEXT [SECONDS] : until TEXT is on the screen.
@@ -159,6 +170,8 @@ wait_exit() {
     local status
     status=$(<"$WORK/status")
     [[ $status == "$expected" ]] || fail "exit status $status, expected $expected"
+    cmp -s "$WORK/stty.before" "$WORK/stty.after" ||
+        fail "terminal settings not restored: $(cat "$WORK/stty.before") -> $(cat "$WORK/stty.after")"
     APP_UP=
 }
 
@@ -198,8 +211,8 @@ expect_file() {
 screenshot() {
     [[ -n ${SCREENSHOT_DIR:-} ]] || return 0
     mkdir -p "$SCREENSHOT_DIR"
-    tmux -L "$SOCKET" capture-pane -p -t t >"$SCREENSHOT_DIR/$1.txt"
-    tmux -L "$SOCKET" capture-pane -e -N -p -t t >"$SCREENSHOT_DIR/$1.ansi"
+    tmux -L "$SOCKET" capture-pane -p -t "$SESSION" >"$SCREENSHOT_DIR/$1.txt"
+    tmux -L "$SOCKET" capture-pane -e -N -p -t "$SESSION" >"$SCREENSHOT_DIR/$1.ansi"
     if [[ -n ${ANSI_TO_MVG:-} ]] && command -v convert >/dev/null; then
         "$ANSI_TO_MVG" <"$SCREENSHOT_DIR/$1.ansi" >"$WORK/$1.mvg"
         convert "mvg:$WORK/$1.mvg" "$SCREENSHOT_DIR/$1.png" || fail "could not render $1.png"

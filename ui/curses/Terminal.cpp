@@ -11,6 +11,7 @@
 #include <cwchar>
 
 #include <curses.h>
+#include <signal.h>
 
 namespace lesamo::term {
 
@@ -162,9 +163,13 @@ bool Terminal::Start(std::string& error)
 {
     std::setlocale(LC_ALL, "");
     // Installed before curses starts so that curses leaves these signals to us (its own
-    // handler would end the process with status 1, the status of a successful OK).
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
-        std::signal(signal, OnFatalSignal);
+    // handler would end the process with status 1, the status of a successful OK). A signal
+    // the caller ignores stays ignored.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(signal, OnFatalSignal);
+    }
     g_screen = newterm(nullptr, stdout, stdin);
     if (g_screen == nullptr) {
         const char* type = std::getenv("TERM");
