@@ -116,7 +116,6 @@ private:
     bool m_bEnded = false;
     int m_nResult = -1;
     SystemMenu m_systemMenu;
-    IconHandle m_hIcon = nullptr;
     Point m_paintOrigin;
     bool m_bPaintActive = false;
 };
@@ -382,9 +381,9 @@ CMenu* DialogWindow::GetSystemMenu(bool bRevert)
     return &m_systemMenu;
 }
 
-void DialogWindow::SetIcon(IconHandle hIcon, bool)
+void DialogWindow::SetIcon(IconHandle, bool)
 {
-    m_hIcon = hIcon;
+    // A terminal window has no caption icon or task-bar entry to show it in.
 }
 
 CRect DialogWindow::GetClientRect() const

@@ -226,15 +226,6 @@ void Terminal::RunModal(Window& window) noexcept
         Redraw();
 }
 
-Window* Terminal::Below(const Window& window) const
-{
-    for (std::size_t i = 1; i < m_stack.size(); ++i) {
-        if (m_stack[i] == &window)
-            return m_stack[i - 1];
-    }
-    return nullptr;
-}
-
 bool Terminal::Fits() const
 {
     for (const Window* window : m_stack) {

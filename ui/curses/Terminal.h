@@ -107,8 +107,6 @@ public:
     void RunModal(Window& window) noexcept;
     /// Draws the whole stack (or the too-small message) and updates the screen.
     void Redraw() noexcept;
-    /// The window below `window` on the stack; nullptr when it is the lowest.
-    Window* Below(const Window& window) const;
 
 private:
     Key ReadKey();
@@ -129,7 +127,7 @@ void FillRect(Point at, Size size, Style style);
 void DrawBox(Point at, Size size, Style style);
 /// A horizontal rule joining the sides of a box (a menu separator).
 void DrawRule(Point at, int cols, Style style);
-/// One line-drawing character: 'u'/'d' for the scroll arrows of a box.
+/// A scroll arrow (up or down) on the frame of a box.
 void DrawArrow(Point at, bool up, Style style);
 
 /// The Windows-1252 text split into lines of at most `width` cells, breaking at blanks where
