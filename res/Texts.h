@@ -14,5 +14,5 @@
 
 #define TXT_ABOUT_CAPTION       "Info über Lesamo"
 #define TXT_ABOUT_VERSION       "Lesamo Version 1.0"
-#define TXT_ABOUT_NOTICE        "Copyright (C) 2026 Die Lesamo-Entwickler"
+#define TXT_ABOUT_NOTICE        "© 2026 Lesamo-Entwickler"
 #define TXT_ABOUT_MENU_ENTRY    "Inf&o über Lesamo..."

@@ -8,7 +8,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     libncurses-dev tmux
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-    wine64 xvfb xdotool x11-utils imagemagick
+    wine64 xvfb xdotool x11-utils imagemagick librsvg2-bin
     util-linux procps file
 )
 

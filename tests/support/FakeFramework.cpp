@@ -12,8 +12,6 @@ int RunModalDialog(CDialog& dialog, CDialog* pParent)
 {
     Fake().modalTemplates.push_back(dialog.TemplateId());
     Fake().modalParents.push_back(pParent);
-    const CWinApp* pApp = AfxGetApp();
-    Fake().mainWindowsDuringModal.push_back(pApp ? pApp->m_pMainWnd : nullptr);
 
     FakeHost host;
     dialog.AttachHost(&host);

@@ -70,7 +70,6 @@ struct FakeBackEnd {
     int themedControls = 0;                     // calls of Enable3dControls
     std::vector<int> modalTemplates;            // template of every RunModalDialog, in order
     std::vector<CDialog*> modalParents;
-    std::vector<CDialog*> mainWindowsDuringModal;
     std::map<int, Script> scripts;              // by template id
 };
 

@@ -8,7 +8,7 @@
 
 #include "tests/fakes/FakeSerialPorts.h"
 #include "tests/fakes/RecordingNotice.h"
-#include "tests/support/EnvVar.h"
+#include "tests/support/ConfigTestFiles.h"
 #include "tests/support/FakeFramework.h"
 #include "ui/ReaderScanApp.h"
 #include "ui/ReaderScanDlg.h"
@@ -174,49 +174,51 @@ TEST(OnSearch, ASecondSearchStillListsAnUnpluggedReaderOnce)
 
 TEST(ReaderScanDlgCancel, EndsTheDialogWithoutWritingOrAsking)
 {
+    TempDir windowsDir;
+    ScopedEnv windir("windir", windowsDir.Path().string().c_str());
     OpenDialog d;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lesamo-ui-cancel";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    SetEnvVar("windir", dir.string().c_str());
     d.ports.Attach("com1", "Kavirex3");
     d.Search();
     EXPECT_TRUE(d.dialog.OnCommand(IDCANCEL));
     EXPECT_TRUE(d.host.ended);
     EXPECT_EQ(IDCANCEL, d.host.endCode);
     EXPECT_EQ(1u, d.host.boxes.size());
-    EXPECT_TRUE(std::filesystem::is_empty(dir));
-    std::filesystem::remove_all(dir);
+    EXPECT_TRUE(d.notice.texts.empty());
+    EXPECT_TRUE(windowsDir.Names().empty());
 }
 
-// OK writes both files and ends the process with status 1; a failing writer changes neither.
+// OK writes both files and ends the process with status 1; failing writers change neither.
+// The directory is named, not random: where death tests re-run the test body in a new
+// process (Windows), parent and child must agree on it.
 TEST(ReaderScanDlgDeathTest, OkWritesBothFilesAndExitsWithStatus1)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lesamo-ui-ok";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    SetEnvVar("windir", dir.string().c_str());
-    EXPECT_EXIT(
-        {
-            OpenDialog d;
-            d.ports.Attach("com2", "Kavirex3");
-            d.Search();
-            d.dialog.OnCommand(IDOK);
-        },
-        ::testing::ExitedWithCode(1), "");
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "icchscr.ini"));
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "hbcikrnl.ini"));
+    const std::filesystem::path windowsDir = std::filesystem::current_path() / "ReaderScanDlgDeathTest.windir";
+    std::filesystem::remove_all(windowsDir);
+    std::filesystem::create_directories(windowsDir);
+    {
+        ScopedEnv windir("windir", windowsDir.string().c_str());
+        EXPECT_EXIT(
+            {
+                OpenDialog d;
+                d.ports.Attach("com2", "Kavirex3");
+                d.ports.Attach("com3", "?0");
+                d.Search();
+                d.dialog.OnCommand(IDOK);
+            },
+            ::testing::ExitedWithCode(1), "");
+    }
+    EXPECT_EQ(ReadBytes(TestDataFile("icchscr-example.ini")), ReadBytes(windowsDir / "icchscr.ini"));
+    EXPECT_EQ((std::vector<std::string>{"hbcikrnl.ini", "icchscr.ini"}), EntryNames(windowsDir));
 
-    SetEnvVar("windir", (dir / "missing").string().c_str());
+    ScopedEnv windir("windir", (windowsDir / "missing").string().c_str());
     EXPECT_EXIT(
         {
             OpenDialog d;
             d.dialog.OnCommand(IDOK);
         },
         ::testing::ExitedWithCode(1), "");
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
-    std::filesystem::remove_all(dir);
+    EXPECT_FALSE(std::filesystem::exists(windowsDir / "missing"));
+    std::filesystem::remove_all(windowsDir);
 }
 
 TEST(OnSysCommand, TheAboutEntryOpensTheAboutBoxOtherCommandsGoToTheSystem)

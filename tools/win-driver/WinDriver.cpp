@@ -1,0 +1,1136 @@
+// win-driver: starts lesamo.exe, finds its dialogs by caption and their controls by id, and
+// drives them the way a user would (clicks, keys, the system menu), checking what appears:
+// texts byte for byte in the ANSI code page, styles, tab order, positions, resources, files,
+// the exit status. Writes PNG screenshots. Exit status 0 when every step passed.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "DialogTemplate.h"
+#include "Png.h"
+
+namespace lesamo::driver {
+namespace {
+
+constexpr int kIdSearch = 1000;
+constexpr int kIdResult = 1001;
+constexpr int kIdStatic = -1;
+constexpr unsigned kAboutCommand = 0x0010;
+
+// Expected texts, in the program's code page (this file is compiled as Windows-1252).
+const char kMainCaption[] = "Lesamo";
+const char kAboutCaption[] = "Info über Lesamo";
+const char kWarning[] =
+    "Achtung: Sollten Sie einen Kavirex(schwarz) haben, stecken Sie bitte eine Chipkarte in den Leser. ";
+const char kInstruction[] =
+    "Bitte klicken Sie auf den Knopf \"Leser suchen\", um nach Ihrem Kartenleser zu suchen. Sollten Sie mehr "
+    "als einen Leser haben, werden auch alle weiteren Leser am System gefunden";
+const char kKrmLine[] = "Kavirex(KRM) Kartenleser gefunden an Anschluß: Com";
+const char kKavirex3Line[] = "Kavirex3 Kartenleser gefunden an Anschluß: Com";
+const char kNothingFound[] = "Keinen Kartenleser gefunden.";
+
+struct Options {
+    std::string program;
+    std::vector<std::string> env;
+    std::string shotDir = ".";
+    DWORD timeoutMs = 60000;
+};
+
+Options g_options;
+PROCESS_INFORMATION g_app{};
+HWND g_main = nullptr;
+HWND g_about = nullptr;
+int g_failures = 0;
+
+void Log(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c < 0x20 || c >= 0x7F || c == '\\') {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+/// A Unix path (from the scripts under Wine) as the Windows path of Wine's drive Z:.
+std::string WindowsPath(const std::string& path)
+{
+    if (path.empty() || path[0] != '/')
+        return path;
+    std::string windows = "Z:" + path;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    return windows;
+}
+
+void KillApp()
+{
+    if (g_app.hProcess && WaitForSingleObject(g_app.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(g_app.hProcess, 99);
+}
+
+[[noreturn]] void Abort(const std::string& message)
+{
+    Log("FAIL: %s", message.c_str());
+    KillApp();
+    std::fflush(stdout);
+    ExitProcess(1);
+}
+
+bool Check(bool condition, const std::string& what)
+{
+    if (!condition) {
+        Log("FAIL: %s", what.c_str());
+        ++g_failures;
+    }
+    return condition;
+}
+
+bool CheckText(const std::string& actual, const std::string& expected, const std::string& what)
+{
+    return Check(actual == expected, what + ": \"" + Escaped(actual) + "\", expected \"" + Escaped(expected) + "\"");
+}
+
+std::string Hex(unsigned long value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%lX", value);
+    return text;
+}
+
+// ---- Windows of the program ---------------------------------------------------------------
+
+bool AppRunning()
+{
+    return WaitForSingleObject(g_app.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::string ClassOf(HWND hWnd)
+{
+    char name[64] = {};
+    GetClassNameA(hWnd, name, sizeof name);
+    return name;
+}
+
+/// The window's text through the ANSI API; the message is answered by the program's thread,
+/// so this waits while the program is busy.
+std::string TextOf(HWND hWnd)
+{
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 30000, &length))
+        Abort("no answer to WM_GETTEXTLENGTH");
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
+                             30000, &copied))
+        Abort("no answer to WM_GETTEXT");
+    text.resize(copied);
+    return text;
+}
+
+/// Returns once the program's thread has processed everything sent before; fails when it
+/// does not within the time-out.
+void WaitIdle(HWND hWnd, DWORD timeoutMs = 30000)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result))
+        Abort("the program does not react");
+}
+
+struct WindowSearch {
+    DWORD pid;
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    auto& search = *reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == search.pid && IsWindowVisible(hWnd) && ClassOf(hWnd) == search.className)
+        search.found.push_back(hWnd);
+    return TRUE;
+}
+
+/// The visible top-level windows of class `className` that belong to process `pid`.
+std::vector<HWND> ProcessWindows(DWORD pid, const char* className)
+{
+    WindowSearch search{pid, className, {}};
+    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> AppWindows(const char* className)
+{
+    return ProcessWindows(g_app.dwProcessId, className);
+}
+
+HWND WaitForWindow(const char* className, const std::function<bool(HWND)>& wanted, const std::string& what,
+                   DWORD timeoutMs = 20000)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND hWnd : AppWindows(className))
+            if (wanted(hWnd))
+                return hWnd;
+        if (!AppRunning())
+            Abort("the program ended while waiting for " + what);
+        if (GetTickCount() - start > timeoutMs)
+            Abort("no " + what + " within " + std::to_string(timeoutMs) + " ms");
+        Sleep(20);
+    }
+}
+
+void WaitGone(HWND hWnd, const std::string& what)
+{
+    const DWORD start = GetTickCount();
+    while (IsWindow(hWnd) && IsWindowVisible(hWnd)) {
+        if (GetTickCount() - start > 20000)
+            Abort(what + " did not close");
+        Sleep(20);
+    }
+}
+
+HWND OwnedDialog(HWND owner, const std::string& what)
+{
+    return WaitForWindow(
+        "#32770", [owner](HWND h) { return h != owner && GetWindow(h, GW_OWNER) == owner; }, what);
+}
+
+HWND Control(HWND dialog, int id)
+{
+    const HWND hControl = GetDlgItem(dialog, id);
+    if (!hControl)
+        Abort("control " + std::to_string(id) + " missing");
+    return hControl;
+}
+
+HWND Focus()
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(g_app.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+/// A key press as the dialog's message loop sees it: posted to the control with the focus.
+void PressKey(HWND dialog, UINT vk)
+{
+    HWND target = Focus();
+    if (!target || (target != dialog && !IsChild(dialog, target)))
+        target = dialog;
+    const UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    PostMessageA(target, WM_KEYDOWN, vk, 1 | (scan << 16));
+    PostMessageA(target, WM_KEYUP, vk, 1 | (scan << 16) | 0xC0000000u);
+}
+
+void Click(HWND button)
+{
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+// ---- Screenshots --------------------------------------------------------------------------
+
+/// The screen's pixels in `area`, rows top to bottom, 4 bytes (BGRX) per pixel.
+std::vector<std::uint8_t> CaptureScreen(const RECT& area)
+{
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    std::vector<std::uint8_t> bgra(static_cast<std::size_t>(width) * height * 4);
+    if (width <= 0 || height <= 0)
+        return bgra;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;   // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(memory, bitmap, 0, height, bgra.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    for (std::size_t i = 3; i < bgra.size(); i += 4)
+        bgra[i] = 0;
+    return bgra;
+}
+
+std::vector<std::uint8_t> CaptureWindow(HWND hWnd)
+{
+    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT r{};
+    GetWindowRect(hWnd, &r);
+    return CaptureScreen(r);
+}
+
+HWND IconOf(HWND box)
+{
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassOf(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return child;
+    return nullptr;
+}
+
+/// What the icon of a message box of `type` looks like on this screen: a box of the driver's
+/// own, drawn by the same system code. Icon handles cannot be compared across processes
+/// under Wine, pictures can.
+DWORD WINAPI ReferenceBoxThread(LPVOID parameter)
+{
+    MessageBoxA(nullptr, "Referenz", "win-driver reference",
+                MB_OK | static_cast<UINT>(reinterpret_cast<UINT_PTR>(parameter)));
+    return 0;
+}
+
+std::vector<std::uint8_t> ReferenceIcon(UINT type)
+{
+    const HANDLE thread = CreateThread(nullptr, 0, &ReferenceBoxThread,
+                                       reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(type)), 0, nullptr);
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !box; ++i) {
+        for (HWND h : ProcessWindows(GetCurrentProcessId(), "#32770"))
+            box = h;
+        Sleep(10);
+    }
+    std::vector<std::uint8_t> pixels;
+    if (box && IconOf(box)) {
+        Sleep(100);
+        pixels = CaptureWindow(IconOf(box));
+    }
+    if (box)
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    if (pixels.empty())
+        Abort("no reference message box");
+    return pixels;
+}
+
+std::vector<std::uint8_t> g_exclamationIcon;
+std::vector<std::uint8_t> g_errorIcon;
+
+/// Captures the screen under every visible window of the program (a dialog with its boxes and
+/// menus) as the user sees it.
+void Screenshot(const std::string& name)
+{
+    RECT area{};
+    bool any = false;
+    for (const char* cls : {"#32770", "#32768"}) {
+        for (HWND hWnd : AppWindows(cls)) {
+            RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            RECT r{};
+            GetWindowRect(hWnd, &r);
+            if (any) {
+                UnionRect(&area, &area, &r);
+            } else {
+                area = r;
+                any = true;
+            }
+        }
+    }
+    if (!any)
+        Abort("nothing to photograph");
+    WaitIdle(g_main);
+    Sleep(300);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    const std::vector<std::uint8_t> bgra = CaptureScreen(area);
+    std::vector<std::uint8_t> rgb;
+    rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0; i < bgra.size(); i += 4) {
+        rgb.push_back(bgra[i + 2]);
+        rgb.push_back(bgra[i + 1]);
+        rgb.push_back(bgra[i]);
+    }
+    const std::string path = g_options.shotDir + "\\" + name;
+    if (!WritePng(path, width, height, rgb))
+        Abort("cannot write " + path);
+    Log("screenshot %s (%dx%d)", path.c_str(), width, height);
+}
+
+// ---- The dialog template and the running dialog -------------------------------------------
+
+struct ExpectedControl {
+    int id;
+    std::uint16_t classAtom;
+    const char* className;
+    const char* text;
+    std::uint16_t picture;     // resource id shown instead of a text
+    std::uint32_t style;
+    std::uint32_t exStyle;
+    int x, y, cx, cy;
+};
+
+struct ExpectedDialog {
+    int id;
+    const char* caption;
+    std::uint32_t style;
+    std::uint32_t exStyle;
+    int cx, cy;
+    std::vector<ExpectedControl> controls;
+};
+
+const ExpectedDialog kMainDialog{
+    102, kMainCaption,
+    DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU, WS_EX_APPWINDOW, 222, 215,
+    {
+        {IDOK, 0x80, "Button", "OK", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 164, 7, 50, 14},
+        {IDCANCEL, 0x80, "Button", "Abbrechen", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 164, 23, 50,
+         14},
+        {kIdSearch, 0x80, "Button", "Leser suchen", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 91, 154,
+         48, 17},
+        {kIdResult, 0x81, "Edit", "", 0,
+         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY,
+         WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME, 7, 173, 207, 32},
+        {kIdStatic, 0x82, "Static", kInstruction, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, 7, 108, 207, 27},
+        {kIdStatic, 0x82, "Static", "", 131, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE, 0, 7, 7, 69, 94},
+    }};
+
+const ExpectedDialog kAboutDialog{
+    100, kAboutCaption, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 235, 55,
+    {
+        {kIdStatic, 0x82, "Static", "", 128, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 11, 17, 20, 20},
+        {kIdStatic, 0x82, "Static", "Lesamo Version 1.0", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX,
+         0, 40, 10, 119, 8},
+        {kIdStatic, 0x82, "Static", nullptr, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, 40, 25, 119, 8},
+        {IDOK, 0x80, "Button", "OK", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 178, 7,
+         50, 14},
+    }};
+
+std::u16string Utf16(const std::string& cp1252)
+{
+    std::wstring wide(cp1252.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()), wide.data(),
+                                      static_cast<int>(wide.size()));
+    return std::u16string(wide.begin(), wide.begin() + n);
+}
+
+std::string Ansi(const std::u16string& text)
+{
+    std::string out(text.size() * 2 + 1, '\0');
+    const int n = WideCharToMultiByte(1252, 0, reinterpret_cast<const wchar_t*>(text.data()),
+                                      static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()),
+                                      nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+}
+
+const WORD kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+
+struct Resource {
+    const void* data = nullptr;
+    DWORD size = 0;
+};
+
+Resource FindGerman(HMODULE module, LPCSTR type, int id, const std::string& what)
+{
+    const HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), kGerman);
+    if (!Check(found != nullptr, what + " in German (1031)"))
+        return {};
+    return {LockResource(LoadResource(module, found)), SizeofResource(module, found)};
+}
+
+void CheckTemplate(HMODULE module, const ExpectedDialog& expected, DialogTemplate& parsed)
+{
+    const std::string name = "dialog " + std::to_string(expected.id);
+    parsed = DialogTemplate{};
+    const Resource res = FindGerman(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, expected.id, name);
+    if (!res.data)
+        return;
+    if (!Check(ParseDialogTemplate(res.data, res.size, parsed), name + " is an extended template"))
+        return;
+    Check(parsed.title == Utf16(expected.caption), name + " caption in UTF-16: \"" + Escaped(Ansi(parsed.title)) + "\"");
+    Check(parsed.style == expected.style, name + " style " + Hex(parsed.style) + ", expected " + Hex(expected.style));
+    Check(parsed.exStyle == expected.exStyle, name + " extended style " + Hex(parsed.exStyle));
+    Check(parsed.cx == expected.cx && parsed.cy == expected.cy,
+          name + " size " + std::to_string(parsed.cx) + "x" + std::to_string(parsed.cy));
+    Check(parsed.pointSize == 8 && parsed.typeface == u"MS Sans Serif", name + " font");
+    if (!Check(parsed.items.size() == expected.controls.size(), name + " control count"))
+        return;
+    for (std::size_t i = 0; i < parsed.items.size(); ++i) {
+        const TemplateItem& item = parsed.items[i];
+        const ExpectedControl& want = expected.controls[i];
+        const std::string what = name + " control " + std::to_string(i + 1) + " (" + want.className + ")";
+        Check(item.id == want.id, what + " id " + std::to_string(item.id));
+        Check(item.classAtom == want.classAtom, what + " class");
+        Check(item.style == want.style, what + " style " + Hex(item.style) + ", expected " + Hex(want.style));
+        Check(item.exStyle == want.exStyle, what + " extended style " + Hex(item.exStyle));
+        Check(item.x == want.x && item.y == want.y && item.cx == want.cx && item.cy == want.cy,
+              what + " position " + std::to_string(item.x) + "," + std::to_string(item.y) + "," +
+                  std::to_string(item.cx) + "," + std::to_string(item.cy));
+        if (want.picture)
+            Check(item.titleOrdinal == want.picture, what + " picture " + std::to_string(item.titleOrdinal));
+        else if (want.text)
+            Check(item.title == Utf16(want.text), what + " text \"" + Escaped(Ansi(item.title)) + "\"");
+        else
+            Check(!item.title.empty(), what + " has a text");
+    }
+}
+
+/// The running dialog against its template: the same controls in the same order (which is
+/// the tab order), texts, styles, and pixel positions that are the template's dialog units
+/// scaled by one pair of base units.
+void CheckWindowAgainstTemplate(HWND dialog, const DialogTemplate& tmpl, const ExpectedDialog& expected)
+{
+    const std::string name = "window of dialog " + std::to_string(expected.id);
+    CheckText(TextOf(dialog), expected.caption, name + " caption");
+    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    const LONG exStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
+    const LONG frame = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    Check((style & frame) == frame, name + " style " + Hex(static_cast<unsigned long>(style)));
+    Check((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME)) == 0, name + " has no minimise/maximise box");
+    Check((exStyle & WS_EX_DLGMODALFRAME) != 0, name + " has a modal frame");
+    Check(((exStyle & WS_EX_APPWINDOW) != 0) == ((expected.exStyle & WS_EX_APPWINDOW) != 0),
+          name + " application-window style");
+
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    if (!Check(children.size() == tmpl.items.size(), name + " has " + std::to_string(children.size()) + " controls"))
+        return;
+
+    std::vector<RECT> rects;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const HWND child = children[i];
+        const TemplateItem& item = tmpl.items[i];
+        const ExpectedControl& want = expected.controls[i];
+        const std::string what = name + " control " + std::to_string(i + 1) + " (" + want.className + ")";
+        Check(GetDlgCtrlID(child) == item.id, what + " id " + std::to_string(GetDlgCtrlID(child)));
+        Check(ClassOf(child) == want.className, what + " class " + ClassOf(child));
+        if (!item.titleOrdinal)
+            CheckText(TextOf(child), Ansi(item.title), what + " text");
+        const DWORD actual = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
+        const DWORD actualEx = static_cast<DWORD>(GetWindowLongA(child, GWL_EXSTYLE));
+        // An edit control turns its border into a sunken client edge (the three-dimensional look).
+        const DWORD border = (item.classAtom == 0x81) ? static_cast<DWORD>(WS_BORDER) : 0;
+        Check((actual & ~border) == (item.style & ~border),
+              what + " style " + Hex(actual) + ", template " + Hex(item.style));
+        Check((actualEx & item.exStyle) == item.exStyle, what + " extended style " + Hex(actualEx));
+        if (border)
+            Check((actual & WS_BORDER) || (actualEx & WS_EX_CLIENTEDGE), what + " has a border");
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        rects.push_back(r);
+    }
+
+    // The base units that map every control (and the client area) exactly.
+    RECT client{};
+    GetClientRect(dialog, &client);
+    int found = 0;
+    for (int bx = 4; bx <= 40 && !found; ++bx) {
+        for (int by = 8; by <= 80 && !found; ++by) {
+            if (MulDiv(tmpl.cx, bx, 4) != client.right || MulDiv(tmpl.cy, by, 8) != client.bottom)
+                continue;
+            bool all = true;
+            for (std::size_t i = 0; i < rects.size() && all; ++i) {
+                const TemplateItem& item = tmpl.items[i];
+                // An icon static takes the size of its icon.
+                const bool icon = item.classAtom == 0x82 && (item.style & SS_TYPEMASK) == SS_ICON;
+                const int cx = icon ? GetSystemMetrics(SM_CXICON) : MulDiv(item.cx, bx, 4);
+                const int cy = icon ? GetSystemMetrics(SM_CYICON) : MulDiv(item.cy, by, 8);
+                all = rects[i].left == MulDiv(item.x, bx, 4) && rects[i].top == MulDiv(item.y, by, 8) &&
+                      rects[i].right - rects[i].left == cx && rects[i].bottom - rects[i].top == cy;
+            }
+            if (all) {
+                found = 1;
+                Log("%s: base units %d x %d map all %zu controls", name.c_str(), bx, by, rects.size());
+            }
+        }
+    }
+    if (!found) {
+        std::string positions;
+        for (const RECT& r : rects)
+            positions += " [" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                         std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top) + "]";
+        Check(false, name + ": no base units map the template; client " + std::to_string(client.right) + "x" +
+                         std::to_string(client.bottom) + ", controls" + positions);
+    }
+}
+
+DialogTemplate LoadTemplate(const ExpectedDialog& expected)
+{
+    const HMODULE module = LoadLibraryExA(g_options.program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        Abort("cannot load the resources of " + g_options.program);
+    DialogTemplate parsed;
+    CheckTemplate(module, expected, parsed);
+    FreeLibrary(module);
+    return parsed;
+}
+
+// ---- Steps ---------------------------------------------------------------------------------
+
+void LoadReferenceIcons()
+{
+    if (g_exclamationIcon.empty()) {
+        g_exclamationIcon = ReferenceIcon(MB_ICONEXCLAMATION);
+        g_errorIcon = ReferenceIcon(MB_ICONERROR);
+        Check(g_exclamationIcon != g_errorIcon, "the exclamation and the error icon differ");
+    }
+}
+
+void StartProgram()
+{
+    LoadReferenceIcons();
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + g_options.program + "\"";
+    if (!CreateProcessA(g_options.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &g_app))
+        Abort("cannot start " + g_options.program + " (error " + std::to_string(GetLastError()) + ")");
+    g_main = WaitForWindow(
+        "#32770", [](HWND h) { return GetWindow(h, GW_OWNER) == nullptr && TextOf(h) == kMainCaption; },
+        "main dialog \"Lesamo\"");
+    WaitIdle(g_main);
+    Log("main dialog up");
+}
+
+BOOL CALLBACK FindMainDialog(HWND hWnd, LPARAM)
+{
+    if (IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && !GetWindow(hWnd, GW_OWNER) &&
+        TextOf(hWnd) == kMainCaption) {
+        g_main = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+/// Takes over a program started by an earlier run of the driver (which ended with "detach"):
+/// the main dialog found by its caption, the process by the dialog.
+void AttachProgram()
+{
+    LoadReferenceIcons();
+    const DWORD start = GetTickCount();
+    while (!g_main) {
+        EnumWindows(&FindMainDialog, 0);
+        if (!g_main && GetTickCount() - start > 10000)
+            Abort("no main dialog \"Lesamo\" to attach to");
+        if (!g_main)
+            Sleep(20);
+    }
+    g_app.dwThreadId = GetWindowThreadProcessId(g_main, &g_app.dwProcessId);
+    g_app.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                 g_app.dwProcessId);
+    if (!g_app.hProcess)
+        Abort("cannot open the program's process");
+    WaitIdle(g_main);
+    Log("attached to the main dialog");
+}
+
+/// Every step of the main dialog against the template and by keyboard: the tab order.
+void StepTemplate()
+{
+    const DialogTemplate tmpl = LoadTemplate(kMainDialog);
+    if (tmpl.items.size() != kMainDialog.controls.size())
+        return;
+    CheckWindowAgainstTemplate(g_main, tmpl, kMainDialog);
+    CheckText(TextOf(Control(g_main, kIdResult)), "", "result box at start");
+    Check(Focus() == GetDlgItem(g_main, IDOK), "the focus starts on OK");
+
+    const int order[] = {IDCANCEL, kIdSearch, kIdResult, IDOK};
+    for (int id : order) {
+        PressKey(g_main, VK_TAB);
+        // Posted keys come after sent messages: wait for the focus to move.
+        const HWND wanted = GetDlgItem(g_main, id);
+        for (int i = 0; i < 100 && Focus() != wanted; ++i)
+            Sleep(20);
+        Check(Focus() == wanted, "Tab moves the focus to control " + std::to_string(id) + " (it is on " +
+                                     std::to_string(GetDlgCtrlID(Focus())) + ")");
+    }
+}
+
+/// The expected result text for "none" or a list like "krm@1+kavirex3@3".
+std::string ExpectedResult(const std::string& argument)
+{
+    if (argument == "none")
+        return kNothingFound;
+    std::string text;
+    std::stringstream parts(argument);
+    std::string part;
+    while (std::getline(parts, part, '+')) {
+        const std::string kind = part.substr(0, part.find('@'));
+        const std::string port = part.substr(part.find('@') + 1);
+        if (kind == "krm")
+            text += std::string(kKrmLine) + port + "\r\n";
+        else if (kind == "kavirex3")
+            text += std::string(kKavirex3Line) + port + "\r\n";
+        else
+            Abort("unknown result " + part);
+    }
+    return text;
+}
+
+/// Leser suchen: the warning (text, caption, icon), then the scan, then the result box.
+void StepSearch(const std::string& argument)
+{
+    const HWND result = Control(g_main, kIdResult);
+    // A text the program never writes: the first different text read is the scan's result.
+    const char sentinel[] = "-- searching --";
+    SendMessageTimeoutA(result, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(sentinel), SMTO_NORMAL, 5000, nullptr);
+
+    const DWORD start = GetTickCount();
+    Click(Control(g_main, kIdSearch));
+    const HWND box = OwnedDialog(g_main, "warning box");
+    WaitIdle(box);
+
+    std::string expectedCaption = g_options.program;
+    expectedCaption.erase(0, expectedCaption.find_last_of("\\/") + 1);
+    expectedCaption.erase(expectedCaption.rfind('.'));
+    CheckText(TextOf(box), expectedCaption, "warning caption");
+    HWND text = nullptr;
+    HWND icon = nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) != "Static")
+            continue;
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            icon = child;
+        else if (!TextOf(child).empty())
+            text = child;
+    }
+    if (Check(text != nullptr, "warning text"))
+        CheckText(TextOf(text), kWarning, "warning text");
+    if (Check(icon != nullptr, "warning icon")) {
+        const std::vector<std::uint8_t> shown = CaptureWindow(icon);
+        Check(shown == g_exclamationIcon && shown != g_errorIcon, "warning shows the exclamation icon");
+    }
+    int buttons = 0;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        buttons += ClassOf(child) == "Button" && IsWindowVisible(child);
+    Check(buttons == 1, "warning has one button (OK)");
+    CheckText(TextOf(Control(box, IDOK)), "OK", "warning button");
+
+    Click(Control(box, IDOK));
+    WaitGone(box, "warning box");
+    std::string shown = sentinel;
+    while (shown == sentinel) {
+        if (GetTickCount() - start > 40000)
+            Abort("the search did not finish");
+        Sleep(50);
+        shown = TextOf(result);
+    }
+    CheckText(shown, ExpectedResult(argument), "result box after search");
+    Log("search %s: %lu ms", argument.c_str(), GetTickCount() - start);
+}
+
+/// Opens the About box through the system menu, by keyboard: Alt+Space, then its access key.
+void StepOpenAbout(bool byMenu)
+{
+    if (byMenu) {
+        PostMessageA(g_main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        WaitForWindow("#32768", [](HWND) { return true; }, "system menu");
+        PostMessageA(g_main, WM_CHAR, 'o', 1);
+    } else {
+        PostMessageA(g_main, WM_SYSCOMMAND, kAboutCommand, 0);
+    }
+    g_about = OwnedDialog(g_main, "About box");
+    WaitIdle(g_about);
+    const DialogTemplate tmpl = LoadTemplate(kAboutDialog);
+    if (tmpl.items.size() == kAboutDialog.controls.size())
+        CheckWindowAgainstTemplate(g_about, tmpl, kAboutDialog);
+    Check(Focus() == GetDlgItem(g_about, IDOK), "the About box's focus is on OK");
+}
+
+void StepCloseAbout(const std::string& how)
+{
+    if (!g_about)
+        Abort("the About box is not open");
+    if (how == "ok")
+        Click(Control(g_about, IDOK));
+    else if (how == "enter")
+        PressKey(g_about, VK_RETURN);
+    else if (how == "escape")
+        PressKey(g_about, VK_ESCAPE);
+    else
+        Abort("unknown way to close: " + how);
+    WaitGone(g_about, "About box (" + how + ")");
+    g_about = nullptr;
+    WaitIdle(g_main);
+    Check(IsWindowVisible(g_main) && IsWindowEnabled(g_main), "main dialog usable after the About box");
+}
+
+/// Minimises the main dialog (it then paints its icon itself) and restores it.
+void StepMinimize()
+{
+    ShowWindowAsync(g_main, SW_MINIMIZE);
+    for (int i = 0; i < 100 && !IsIconic(g_main); ++i)
+        Sleep(20);
+    Check(IsIconic(g_main) != FALSE, "the main dialog is minimised");
+    WaitIdle(g_main);
+    Sleep(200);
+    WaitIdle(g_main);
+}
+
+void StepRestore()
+{
+    ShowWindowAsync(g_main, SW_RESTORE);
+    for (int i = 0; i < 100 && IsIconic(g_main); ++i)
+        Sleep(20);
+    Check(!IsIconic(g_main), "the main dialog is restored");
+    WaitIdle(g_main);
+}
+
+/// F1: the help command has nothing behind it; no window appears and the dialog stays.
+void StepHelp()
+{
+    PressKey(g_main, VK_F1);
+    WaitIdle(g_main);
+    Sleep(300);
+    WaitIdle(g_main);
+    Check(AppWindows("#32770").size() == 1, "no window after F1");
+}
+
+DWORD WaitExit()
+{
+    if (WaitForSingleObject(g_app.hProcess, 20000) != WAIT_OBJECT_0)
+        Abort("the program did not end");
+    DWORD code = 0;
+    GetExitCodeProcess(g_app.hProcess, &code);
+    return code;
+}
+
+/// Ends the dialog: "ok" confirms every message box on the way and expects status 1; the
+/// others expect the normal exit.
+void StepEnd(const std::string& how, const std::string& boxes)
+{
+    if (how == "ok")
+        Click(Control(g_main, IDOK));
+    else if (how == "cancel")
+        Click(Control(g_main, IDCANCEL));
+    else if (how == "escape")
+        PressKey(g_main, VK_ESCAPE);
+    else if (how == "close")
+        PostMessageA(g_main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else
+        Abort("unknown way to end: " + how);
+
+    std::vector<std::string> texts;
+    const DWORD start = GetTickCount();
+    while (AppRunning()) {
+        if (GetTickCount() - start > 20000)
+            Abort("the program did not end after " + how);
+        for (HWND box : AppWindows("#32770")) {
+            if (box == g_main)
+                continue;
+            WaitIdle(box);
+            std::string text;
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if (ClassOf(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+                    text += TextOf(child);
+            Log("message box \"%s\": \"%s\"", Escaped(TextOf(box)).c_str(), Escaped(text).c_str());
+            texts.push_back(text);
+            Click(Control(box, IDOK));
+            WaitGone(box, "message box");
+        }
+        Sleep(20);
+    }
+    const DWORD code = WaitExit();
+    Check(code == (how == "ok" ? 1u : 0u), how + " ends the program with status " + std::to_string(code));
+    // "icchscr,hbcikrnl": boxes naming these files, in this order.
+    std::vector<std::string> expected;
+    std::stringstream parts(boxes);
+    for (std::string part; std::getline(parts, part, ',');)
+        if (!part.empty())
+            expected.push_back(part);
+    if (Check(texts.size() == expected.size(), how + ": " + std::to_string(texts.size()) + " message boxes"))
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            std::string upper = texts[i];
+            CharUpperA(upper.data());
+            std::string name = expected[i];
+            CharUpperA(name.data());
+            Check(upper.find(name) != std::string::npos, "message box " + std::to_string(i + 1) + " names " + name);
+        }
+    g_main = nullptr;
+}
+
+std::string WindowsDir()
+{
+    char dir[MAX_PATH] = {};
+    GetEnvironmentVariableA("windir", dir, MAX_PATH);
+    return dir;
+}
+
+std::string ReadWholeFile(const std::string& path, bool& exists)
+{
+    std::ifstream in(path, std::ios::binary);
+    exists = static_cast<bool>(in);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+/// "NAME=EXPECTED": %windir%\NAME equals the file EXPECTED byte for byte; "NAME=" : no such file.
+void StepFile(const std::string& argument, bool present)
+{
+    const std::string name = argument.substr(0, argument.find('='));
+    bool exists = false;
+    const std::string actual = ReadWholeFile(WindowsDir() + "\\" + name, exists);
+    if (!present) {
+        Check(!exists, name + " was not written");
+        return;
+    }
+    bool expectedExists = false;
+    const std::string expected = ReadWholeFile(WindowsPath(argument.substr(argument.find('=') + 1)), expectedExists);
+    if (!expectedExists)
+        Abort("missing expected file for " + name);
+    if (Check(exists, name + " was written"))
+        CheckText(actual, expected, name);
+}
+
+/// "NAME=SOURCE": puts SOURCE into %windir% as NAME before the program starts.
+void StepPut(const std::string& argument)
+{
+    const std::string target = WindowsDir() + "\\" + argument.substr(0, argument.find('='));
+    if (!CopyFileA(WindowsPath(argument.substr(argument.find('=') + 1)).c_str(), target.c_str(), FALSE))
+        Abort("cannot put " + target);
+}
+
+// ---- The resources of the executable -------------------------------------------------------
+
+void StepResources()
+{
+    const HMODULE module = LoadLibraryExA(g_options.program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        Abort("cannot load the resources of " + g_options.program);
+    DialogTemplate parsed;
+    CheckTemplate(module, kMainDialog, parsed);
+    CheckTemplate(module, kAboutDialog, parsed);
+
+    // String 101 lives in block 101 / 16 + 1 at index 101 % 16, each string counted in UTF-16.
+    const Resource strings = FindGerman(module, MAKEINTRESOURCEA(6), 101 / 16 + 1, "string table");
+    if (strings.data) {
+        const auto* p = static_cast<const char16_t*>(strings.data);
+        for (int i = 0; i < 101 % 16; ++i)
+            p += 1 + *p;
+        const std::u16string entry(p + 1, p + 1 + *p);
+        Check(entry == u"Inf&o \u00FCber Lesamo...", "string 101 \"" + Escaped(Ansi(entry)) + "\"");
+    }
+
+    const Resource group = FindGerman(module, MAKEINTRESOURCEA(14), 128, "icon 128");
+    if (group.data) {
+        const auto* bytes = static_cast<const std::uint8_t*>(group.data);
+        const int count = bytes[4] | bytes[5] << 8;
+        std::vector<std::string> images;
+        for (int i = 0; i < count; ++i) {
+            const std::uint8_t* e = bytes + 6 + 14 * i;
+            const int bitCount = e[6] | e[7] << 8;
+            const int id = e[12] | e[13] << 8;
+            std::string image = std::to_string(e[0]) + "x" + std::to_string(e[1]) + "/" + std::to_string(e[2]) +
+                                "c/" + std::to_string(bitCount) + "b";
+            const Resource icon = FindGerman(module, MAKEINTRESOURCEA(3), id, "icon image " + std::to_string(id));
+            if (icon.data) {
+                const auto* header = static_cast<const BITMAPINFOHEADER*>(icon.data);
+                image += "/dib" + std::to_string(header->biWidth) + "x" + std::to_string(header->biHeight / 2) + "x" +
+                         std::to_string(header->biBitCount);
+            }
+            images.push_back(image);
+        }
+        std::string all;
+        for (const std::string& image : images)
+            all += image + " ";
+        Check(images == std::vector<std::string>{"32x32/16c/4b/dib32x32x4", "16x16/16c/4b/dib16x16x4"},
+              "icon 128 images: " + all);
+    }
+
+    const Resource bitmap = FindGerman(module, MAKEINTRESOURCEA(2), 131, "bitmap 131");
+    if (bitmap.data) {
+        const auto* header = static_cast<const BITMAPINFOHEADER*>(bitmap.data);
+        Check(header->biWidth == 184 && header->biHeight == 256 && header->biBitCount == 8,
+              "bitmap 131 is " + std::to_string(header->biWidth) + "x" + std::to_string(header->biHeight) + "x" +
+                  std::to_string(header->biBitCount));
+    }
+
+    const Resource manifest = FindGerman(module, MAKEINTRESOURCEA(24), 1, "manifest 1");
+    if (manifest.data) {
+        const std::string text(static_cast<const char*>(manifest.data), manifest.size);
+        Check(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"") != std::string::npos ||
+                  (text.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
+                   text.find("version=\"6.0.0.0\"") != std::string::npos),
+              "manifest asks for common controls 6");
+        Check(text.find("level=\"requireAdministrator\"") != std::string::npos,
+              "manifest asks for administrator rights");
+    }
+    FreeLibrary(module);
+
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(g_options.program.c_str(), &handle);
+    std::vector<char> info(size);
+    if (Check(size && GetFileVersionInfoA(g_options.program.c_str(), 0, size, info.data()), "version block")) {
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        if (VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
+            Check(fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 1 &&
+                      fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 1,
+                  "version 1.0.0.1");
+        WORD* translation = nullptr;
+        if (VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length))
+            Check(length >= 4 && translation[0] == 0x0407 && translation[1] == 1200, "translation German, 1200");
+        auto value = [&](const char* key) {
+            char* text = nullptr;
+            const std::string path = std::string("\\StringFileInfo\\040704b0\\") + key;
+            return VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
+                       ? std::string(text)
+                       : std::string("(none)");
+        };
+        CheckText(value("InternalName"), "Lesamo", "InternalName");
+        CheckText(value("FileVersion"), "1, 0, 0, 1", "FileVersion");
+        CheckText(value("ProductVersion"), "1, 0, 0, 1", "ProductVersion");
+    }
+}
+
+// ---- Command line --------------------------------------------------------------------------
+
+constexpr char kUsage[] =
+    "Usage: win-driver [OPTIONS] PROGRAM STEP...\n"
+    "  --env NAME=VALUE    environment of the program (repeatable)\n"
+    "  --shots DIR         where screenshots go (default: current directory)\n"
+    "  --timeout SECONDS   the whole run (default 60)\n"
+    "Steps, in order:\n"
+    "  resources           the executable's resources (needs no running program)\n"
+    "  put:NAME=FILE       copy FILE to %windir%\\NAME before the start\n"
+    "  start               start the program and wait for the main dialog\n"
+    "  detach              leave the program running (for a later run's attach)\n"
+    "  attach              take over the running program by its main dialog\n"
+    "  template            controls, texts, styles, positions and tab order of the main dialog\n"
+    "  search:RESULT       Leser suchen; RESULT is none or e.g. krm@1+kavirex3@3\n"
+    "  about-menu          open the About box by keyboard through the system menu\n"
+    "  about-command       open it with the system command alone\n"
+    "  close-about:HOW     ok, enter or escape\n"
+    "  help                press F1\n"
+    "  minimize, restore   minimise the main dialog, restore it\n"
+    "  shot:NAME.png       screenshot of the program's windows\n"
+    "  end:HOW[:BOXES]     ok, cancel, escape or close; BOXES: the files the message boxes on\n"
+    "                      the way name, comma-separated, e.g. hbcikrnl,icchscr\n"
+    "  file:NAME=FILE      %windir%\\NAME equals FILE byte for byte\n"
+    "  nofile:NAME         %windir%\\NAME does not exist\n";
+
+DWORD WINAPI Watchdog(LPVOID)
+{
+    Sleep(g_options.timeoutMs);
+    Log("FAIL: the run took longer than %lu s", g_options.timeoutMs / 1000);
+    KillApp();
+    ExitProcess(2);
+}
+
+int Run(int argc, char** argv)
+{
+    int i = 1;
+    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; i += 2) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc)
+            Abort(option + " needs a value\n" + kUsage);
+        const std::string value = argv[i + 1];
+        if (option == "--env")
+            g_options.env.push_back(value);
+        else if (option == "--shots")
+            g_options.shotDir = WindowsPath(value);
+        else if (option == "--timeout")
+            g_options.timeoutMs = static_cast<DWORD>(std::stoul(value)) * 1000;
+        else
+            Abort("unknown option " + option + "\n" + kUsage);
+    }
+    if (i >= argc) {
+        std::fputs(kUsage, stdout);
+        return 2;
+    }
+    g_options.program = WindowsPath(argv[i++]);
+    // The program inherits the driver's environment; the file steps read %windir% here too.
+    for (const std::string& assignment : g_options.env) {
+        const std::size_t eq = assignment.find('=');
+        SetEnvironmentVariableA(assignment.substr(0, eq).c_str(),
+                                eq == std::string::npos ? nullptr : assignment.substr(eq + 1).c_str());
+    }
+    CreateThread(nullptr, 0, &Watchdog, nullptr, 0, nullptr);
+
+    for (; i < argc; ++i) {
+        const std::string step = argv[i];
+        const std::size_t colon = step.find(':');
+        const std::string verb = step.substr(0, colon);
+        const std::string arg = colon == std::string::npos ? std::string() : step.substr(colon + 1);
+        Log("-- %s", step.c_str());
+        if (verb != "resources" && verb != "put" && verb != "start" && verb != "attach" && verb != "file" &&
+            verb != "nofile" && !g_main)
+            Abort("the program is not running");
+        if (verb == "resources")
+            StepResources();
+        else if (verb == "put")
+            StepPut(arg);
+        else if (verb == "start")
+            StartProgram();
+        else if (verb == "attach")
+            AttachProgram();
+        else if (verb == "detach")
+            g_main = nullptr;   // the program keeps running for a later "attach"
+        else if (verb == "template")
+            StepTemplate();
+        else if (verb == "search")
+            StepSearch(arg);
+        else if (verb == "about-menu")
+            StepOpenAbout(true);
+        else if (verb == "about-command")
+            StepOpenAbout(false);
+        else if (verb == "close-about")
+            StepCloseAbout(arg);
+        else if (verb == "help")
+            StepHelp();
+        else if (verb == "minimize")
+            StepMinimize();
+        else if (verb == "restore")
+            StepRestore();
+        else if (verb == "shot")
+            Screenshot(arg);
+        else if (verb == "end")
+            StepEnd(arg.substr(0, arg.find(':')),
+                    arg.find(':') == std::string::npos ? std::string() : arg.substr(arg.find(':') + 1));
+        else if (verb == "file")
+            StepFile(arg, true);
+        else if (verb == "nofile")
+            StepFile(arg, false);
+        else
+            Abort("unknown step " + step + "\n" + kUsage);
+    }
+    if (g_main) {
+        Log("closing the program");
+        KillApp();
+    }
+    Log(g_failures ? "%d check(s) failed" : "all checks passed", g_failures);
+    return g_failures ? 1 : 0;
+}
+
+}  // namespace
+}  // namespace lesamo::driver
+
+int main(int argc, char** argv)
+{
+    return lesamo::driver::Run(argc, argv);
+}

@@ -1,0 +1,36 @@
+// The program's start on Windows: the application object exists already (static
+// initialisation); name it after the executable and let it run.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/Framework.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    lesamo::CWinApp* pApp = lesamo::AfxGetApp();
+    if (!pApp)
+        return 1;
+    if (pApp->m_strAppName.empty()) {
+        char path[MAX_PATH] = {};
+        const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string name(path, length);
+        const std::size_t slash = name.find_last_of("\\/:");
+        if (slash != std::string::npos)
+            name.erase(0, slash + 1);
+        const std::size_t dot = name.rfind('.');
+        if (dot != std::string::npos && dot > 0)
+            name.erase(dot);
+        pApp->m_strAppName = name;
+    }
+    // No message loop of the program's own: InitInstance runs the main dialog and returns
+    // false, and the program ends with the runtime's normal exit.
+    if (!pApp->InitInstance())
+        return 0;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
