@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Makes the Wine prefix that wine-run.sh copies for every run: once per build tree (about
+# 10 s), again only when Wine changes. Safe to call from tests running in parallel.
+#
+# usage: wine-template.sh DIR     (the prefix goes to DIR/prefix)
+set -uo pipefail
+
+readonly WINE=/usr/lib/wine/wine64
+[ $# -eq 1 ] || { echo "usage: wine-template.sh DIR" >&2; exit 2; }
+dir=$1
+[ -x "$WINE" ] || { echo "wine-template: $WINE is missing (Debian package wine64)" >&2; exit 1; }
+mkdir -p "$dir/absent" || exit 1
+dir=$(cd "$dir" && pwd)
+
+exec 8>"$dir/lock"
+flock -w 300 8 || { echo "wine-template: $dir is locked for more than 300 s" >&2; exit 1; }
+
+stamp="$("$WINE" --version 2>&1) $(stat -c %Y /usr/share/wine/wine.inf 2>/dev/null) ports-in-registry"
+if [ -f "$dir/stamp" ] && [ "$(cat "$dir/stamp")" = "$stamp" ]; then
+    exit 0
+fi
+
+rm -rf "$dir/prefix" "$dir/stamp"
+mkdir -p "$dir/prefix"
+# Seed the registry before the first start: hidden windows unmanaged (a managed one costs about
+# 2 s each) and all four COM ports on a directory, so that not even the template's own start
+# hands this machine's /dev/ttyS0 to com1.
+{
+    printf 'WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n'
+    printf '[Software\\\\Wine\\\\Ports] 0\n'
+    for n in 1 2 3 4; do
+        printf '"COM%s"="%s"\n' "$n" "$dir/absent"
+    done
+} >"$dir/prefix/system.reg"
+{
+    printf 'WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n'
+    printf '#arch=win64\n\n[Software\\\\Wine\\\\X11 Driver] 0\n"Managed"="N"\n'
+} >"$dir/prefix/user.reg"
+
+echo "wine-template: making the Wine prefix $dir/prefix" >&2
+export WINEPREFIX=$dir/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+unset DISPLAY WAYLAND_DISPLAY
+timeout 300 "$WINE" wineboot -i >"$dir/wineboot.log" 2>&1 8>&-
+rc=$?
+timeout 60 wineserver -w 8>&-
+if [ "$rc" != 0 ] || [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] ||
+    ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" ||
+    ! grep -q '^\[Software\\\\Wine\\\\Ports\]' "$WINEPREFIX/system.reg"; then
+    echo "wine-template: wine64 wineboot -i failed (status $rc):" >&2
+    cat "$dir/wineboot.log" >&2
+    exit 1
+fi
+echo "$stamp" >"$dir/stamp"
