@@ -87,9 +87,13 @@ export WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 unset DISPLAY WAYLAND_DISPLAY
 
-sim_pid= xvfb_pid= status=3
+sim_pid= xvfb_pid= program_pid= status=3
 cleanup() {
     trap - EXIT INT TERM
+    if [ -n "$program_pid" ]; then
+        kill -TERM "$program_pid" 2>/dev/null    # timeout passes it on to the program
+        wait "$program_pid" 2>/dev/null
+    fi
     if [ -d "$prefix" ]; then
         WINEPREFIX=$prefix timeout 20 wineserver -k 2>/dev/null
         WINEPREFIX=$prefix timeout 20 wineserver -w 2>/dev/null
@@ -102,7 +106,7 @@ cleanup() {
         kill -TERM "$xvfb_pid" 2>/dev/null
         wait "$xvfb_pid" 2>/dev/null
     fi
-    exec 9>&- 2>/dev/null
+    exec 9>&-
     rm -rf "$prefix"
     if [ "$status" != 0 ]; then
         echo "wine-run: status $status; logs in $work" >&2
@@ -201,11 +205,16 @@ export LESAMO_PORT_COM3=${ports[3]} LESAMO_PORT_COM4=${ports[4]}
 export LESAMO_SIM_LOG=$work/sim.log LESAMO_SIM_CONTROL=$work/sim.control
 export LESAMO_SIM_READY=$work/sim.ready LESAMO_SIM_DIR=$work/sim LESAMO_ABSENT_DIR=$work/absent
 
+# In the background, so that a TERM from ctest reaches the trap at once rather than after the
+# program; stdin stays the caller's.
 if [ "$driver" = 1 ]; then
-    timeout -k 5 "$timeout_s" "$@" 9>&-
+    timeout -k 5 "$timeout_s" "$@" 0<&0 9>&- &
 else
-    timeout -k 5 "$timeout_s" "$WINE" "$@" 9>&-
+    timeout -k 5 "$timeout_s" "$WINE" "$@" 0<&0 9>&- &
 fi
+program_pid=$!
+wait "$program_pid"
 status=$?
+program_pid=
 [ "$status" = 124 ] && echo "wine-run: '$1' killed after ${timeout_s} s" >&2
 exit "$status"
