@@ -24,14 +24,14 @@ constexpr int DivideRounded(int a, int b)
 // A serial chip-card reader with a card in its slot and its cable to a 9-pin plug.
 const std::vector<std::string_view> kReaderLines = {
     "    .-------------.    ",
-    "    | .---.  ~~~~ |    ",
-    "    | |=|=|  ~~~~ |    ",
-    "    | '---'  ~~   |    ",
-    " .==|=============|==. ",
+    "    | .---. ===== |    ",
+    "    | |=|=| ====  |    ",
+    "    | '---' ===   |    ",
+    " .--|-------------|--. ",
     " |  '-------------'  | ",
-    " |  Kavirex     (*)  | ",
+    " |               (o) | ",
     " '-------------------' ",
-    "           \\___[:::::] ",
+    "      [:::::]------'   ",
 };
 const std::vector<std::string_view> kReaderColours = {
     "    ccccccccccccccc    ",
@@ -40,9 +40,9 @@ const std::vector<std::string_view> kReaderColours = {
     "    ccyyyyycccccccc    ",
     " rrrrrrrrrrrrrrrrrrrrr ",
     " rrrrrrrrrrrrrrrrrrrrr ",
-    " rrrrrrrrrrrrrrlllrrrr ",
+    " rrrrrrrrrrrrrrrrlllrr ",
     " rrrrrrrrrrrrrrrrrrrrr ",
-    "           kkkkrrrrrrr ",
+    "      rrrrrrrkkkkkk    ",
 };
 
 const std::vector<std::string_view> kIconLines = {
