@@ -213,7 +213,10 @@ screenshot() {
     mkdir -p "$SCREENSHOT_DIR"
     tmux -L "$SOCKET" capture-pane -p -t "$SESSION" >"$SCREENSHOT_DIR/$1.txt"
     tmux -L "$SOCKET" capture-pane -e -N -p -t "$SESSION" >"$SCREENSHOT_DIR/$1.ansi"
-    if [[ -n ${ANSI_TO_MVG:-} ]] && command -v convert >/dev/null; then
+    # The PNG needs ImageMagick and the DejaVu mono font (fonts-dejavu-core, which
+    # ImageMagick's font set-up brings along); the text captures are kept either way.
+    if [[ -n ${ANSI_TO_MVG:-} ]] && command -v convert >/dev/null &&
+        [[ -f /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf ]]; then
         "$ANSI_TO_MVG" <"$SCREENSHOT_DIR/$1.ansi" >"$WORK/$1.mvg"
         convert "mvg:$WORK/$1.mvg" "$SCREENSHOT_DIR/$1.png" || fail "could not render $1.png"
     fi
