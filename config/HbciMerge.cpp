@@ -50,25 +50,18 @@ std::string_view Trimmed(std::string_view text)
     return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
 }
 
-/// Appends `line` (with its line feed, if it has one), turning the value "Active" of a line
-/// key=Active into "Installed"; blanks around the value stay where they are.
-void AppendDemoted(std::string& text, std::string_view line)
+/// Where the value "Active" of a line key=Active (blanks around the value allowed) starts
+/// in `line`, or npos.
+std::size_t ActiveValue(std::string_view line)
 {
     const std::size_t equals = line.find('=');
-    if (equals != std::string_view::npos) {
-        const std::size_t valueStart = line.find_first_not_of(" \t", equals + 1);
-        if (valueStart != std::string_view::npos && line.substr(valueStart, kActive.size()) == kActive) {
-            const std::size_t after = valueStart + kActive.size();
-            const std::size_t rest = line.find_first_not_of(" \t", after);
-            if (rest == std::string_view::npos || line[rest] == '\n') {
-                text += line.substr(0, valueStart);
-                text += kInstalled;
-                text += line.substr(after);
-                return;
-            }
-        }
-    }
-    text += line;
+    if (equals == std::string_view::npos)
+        return std::string_view::npos;
+    const std::size_t value = line.find_first_not_of(" \t", equals + 1);
+    if (value == std::string_view::npos || line.compare(value, kActive.size(), kActive) != 0)
+        return std::string_view::npos;
+    const std::size_t rest = line.find_first_not_of(" \t", value + kActive.size());
+    return rest == std::string_view::npos || line[rest] == '\n' ? value : std::string_view::npos;
 }
 
 void AppendSection(std::string& text, std::string_view head, char digit, std::string_view driverPath)
@@ -115,20 +108,25 @@ std::string MergeHbciText(std::string_view oldText, const int (&portKinds)[kPort
     std::string text;
     text.reserve(oldText.size() + 2 * kKavirex3SectionHead.size() + 2 * driverDir.value_or("").size() + 256);
     bool inOwnSection = false;
+    std::size_t kept = 0;           // start of the kept lines not yet copied
     for (std::size_t start = 0; start < oldText.size();) {
         const std::size_t lineFeed = oldText.find('\n', start);
         const std::size_t next = lineFeed == std::string_view::npos ? oldText.size() : lineFeed + 1;
         const std::string_view line = oldText.substr(start, next - start);
-        start = next;
         if (line.front() == '[')
             inOwnSection = line.starts_with(kSectionMarker);
-        if (inOwnSection || line.starts_with(kEntryMarker))
-            continue;
-        if (addsSection)
-            AppendDemoted(text, line);
-        else
-            text += line;
+        if (inOwnSection || line.starts_with(kEntryMarker)) {
+            text.append(oldText, kept, start - kept);
+            kept = next;
+        } else if (const std::size_t value = addsSection ? ActiveValue(line) : std::string_view::npos;
+                   value != std::string_view::npos) {
+            text.append(oldText, kept, start + value - kept);
+            text += kInstalled;
+            kept = start + value + kActive.size();
+        }
+        start = next;
     }
+    text.append(oldText, kept);
     while (!text.empty() && IsWhiteSpace(text.back()))
         text.pop_back();
 

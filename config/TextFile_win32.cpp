@@ -123,6 +123,11 @@ WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
         return WriteOutcome::WriteFailed;
 
     if (exists) {
+        // ReplaceFileA keeps them on Windows, but not every implementation does (Wine).
+        const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        if (kept != 0)
+            SetFileAttributesA(name, kept);
         if (!ReplaceFileA(path.c_str(), name, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
             return WriteOutcome::CreateFailed;
     } else if (!MoveFileExA(name, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

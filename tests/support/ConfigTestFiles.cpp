@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
-#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -70,8 +69,14 @@ ScopedEnv::~ScopedEnv()
 
 std::string ReadBytes(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size < 0)
+        return {};
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return in ? bytes : std::string();
 }
 
 void WriteBytes(const fs::path& path, std::string_view bytes)
