@@ -12,6 +12,7 @@ constexpr std::string_view kHeader = "[CardReader]\n";
 // the appended section when nothing but the header was left.
 constexpr std::size_t kKeyLinePosition = 13;
 constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
+constexpr std::string_view kBlanks = " \t\v\f\r";      // white space within a line
 
 constexpr std::string_view kSectionMarker = "[Vesk";
 constexpr std::string_view kEntryMarker = "Vesk";
@@ -50,17 +51,18 @@ std::string_view Trimmed(std::string_view text)
     return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
 }
 
-/// Where the value "Active" of a line key=Active (blanks around the value allowed) starts
-/// in `line`, or npos.
+/// Where the value "Active" of a line key=Active starts in `line`, or npos. White space around
+/// the value is allowed, as readers of ini files drop it; so trimming the end of the file
+/// never turns a value into "Active".
 std::size_t ActiveValue(std::string_view line)
 {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos)
         return std::string_view::npos;
-    const std::size_t value = line.find_first_not_of(" \t", equals + 1);
+    const std::size_t value = line.find_first_not_of(kBlanks, equals + 1);
     if (value == std::string_view::npos || line.compare(value, kActive.size(), kActive) != 0)
         return std::string_view::npos;
-    const std::size_t rest = line.find_first_not_of(" \t", value + kActive.size());
+    const std::size_t rest = line.find_first_not_of(kBlanks, value + kActive.size());
     return rest == std::string_view::npos || line[rest] == '\n' ? value : std::string_view::npos;
 }
 

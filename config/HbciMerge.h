@@ -23,7 +23,8 @@ std::string DriverPath(std::optional<std::string_view> driverDir);
 /// program's own material is taken out: every section whose header line starts with "[Vesk"
 /// (up to the next line that starts with "[") and every line that starts with "Vesk". Then one
 /// section per reader kind is appended for the lowest port with that kind; when one was,
-/// every other reader whose value is exactly "Active" becomes "Installed", and the key line of
+/// every other reader whose value is exactly "Active" (white space around it allowed)
+/// becomes "Installed", and the key line of
 /// the active reader (Kavirex3 before Kavirex(KRM)) goes right behind the header.
 /// The result has LF line ends, starts with "[CardReader]\n" and ends with one line feed.
 std::string MergeHbciText(std::string_view oldText, const int (&portKinds)[kPortCount],

@@ -1,6 +1,6 @@
 # Runs a libFuzzer binary for a bounded time over a fresh copy of its seed corpus, so the
-# checked-in corpus never changes; crash inputs land in the work directory.
-file(REMOVE_RECURSE ${WORK})
+# checked-in corpus never changes; inputs that broke it stay in the work directory's artifacts.
+file(REMOVE_RECURSE ${WORK}/corpus)
 file(MAKE_DIRECTORY ${WORK}/corpus ${WORK}/artifacts)
 file(GLOB seeds ${SEEDS}/*)
 file(COPY ${seeds} DESTINATION ${WORK}/corpus)

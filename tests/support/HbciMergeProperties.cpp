@@ -37,10 +37,10 @@ bool ValueIsActive(std::string_view line)
     if (equals == std::string_view::npos)
         return false;
     std::string_view value = line.substr(equals + 1);
-    const std::size_t first = value.find_first_not_of(" \t");
+    const std::size_t first = value.find_first_not_of(" \t\v\f\r");
     if (first == std::string_view::npos)
         return false;
-    value = value.substr(first, value.find_last_not_of(" \t") - first + 1);
+    value = value.substr(first, value.find_last_not_of(" \t\v\f\r") - first + 1);
     return value == "Active";
 }
 
