@@ -3,6 +3,7 @@ SHELL := /bin/bash
 .DELETE_ON_ERROR:
 JOBS ?= $(shell nproc)
 PRESETS := native native-asan fuzz win64 win32
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps build test demo run clean $(addprefix build-,$(PRESETS))
 
