@@ -24,7 +24,7 @@ public:
 
     /// Probes com1 to com4 and updates the slots; a slot changes only when a reader is found.
     /// Returns resultOk when this scan found a reader on any port, else resultNone.
-    /// Blocks about 1.3 s for every port that opens and 1.5 s more when the wake probe runs.
+    /// Blocks about 1.3 s for every port that opens and about 0.25 s more when the wake probe runs.
     int ScanPorts();
 
     /// The identifying probe (1200 baud). Blocks about 1.3 s on a port that opens.

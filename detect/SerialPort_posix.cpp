@@ -115,7 +115,7 @@ timespec Now()
 class PosixSerialPort : public SerialPort {
 public:
     PosixSerialPort(Descriptor fd, const termios& saved)
-        : m_fd(std::move(fd)), m_saved(saved), m_deadline(Now())
+        : m_fd(std::move(fd)), m_saved(saved)
     {
     }
 
@@ -130,37 +130,8 @@ public:
 
     void Configure(const LineSettings& settings) override
     {
-        termios current{};
-        if (::tcgetattr(m_fd.Get(), &current) != 0)
-            return;
-        termios wanted = current;
-        const speed_t speed = SpeedCode(settings.baudRate, cfgetospeed(&current));
-        ::cfsetispeed(&wanted, speed);
-        ::cfsetospeed(&wanted, speed);
-        wanted.c_cflag &= ~kFramingFlags;
-        wanted.c_cflag |= SizeFlag(settings.byteSize);
-        if (settings.parity == Parity::Even)
-            wanted.c_cflag |= PARENB;
-        if (settings.stopBits == StopBits::Two)
-            wanted.c_cflag |= CSTOPB;
-        if (settings.parityCheck)
-            wanted.c_iflag |= INPCK;
-        else
-            wanted.c_iflag &= ~INPCK;
-        termios seen{};
-        if (::tcsetattr(m_fd.Get(), TCSANOW, &wanted) == 0 &&
-            ::tcgetattr(m_fd.Get(), &seen) == 0 && SameLine(seen, wanted))
-            return;
-        // Some devices refuse data bits or parity (a pty keeps only the speed and the stop
-        // bits) and may reject the whole request: speed and stop bits must still take effect.
-        termios reduced = current;
-        if (::tcgetattr(m_fd.Get(), &seen) == 0)
-            reduced = seen;
-        ::cfsetispeed(&reduced, speed);
-        ::cfsetospeed(&reduced, speed);
-        reduced.c_cflag = (reduced.c_cflag & ~CSTOPB) | (wanted.c_cflag & CSTOPB);
-        reduced.c_iflag = (reduced.c_iflag & ~INPCK) | (wanted.c_iflag & INPCK);
-        ::tcsetattr(m_fd.Get(), TCSANOW, &reduced);
+        ApplyLine(settings);
+        m_patternStarted = false;
     }
 
     void SetLine(Line line, bool on) override
@@ -176,8 +147,11 @@ public:
         // out of the next instead of adding up over a pattern. A deadline far behind (the
         // process was stopped) is not caught up on: the next step then keeps its full length.
         const timespec now = Now();
-        if (Difference(now, m_deadline) > kMaxLagNs)
+        // The first wait counts from its own start: setting the line up and the changes
+        // before it take nothing off it.
+        if (!m_patternStarted || Difference(now, m_deadline) > kMaxLagNs)
             m_deadline = now;
+        m_patternStarted = true;
         m_deadline = Add(m_deadline, ns);
         while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &m_deadline, nullptr) == EINTR) {
         }
@@ -248,11 +222,47 @@ public:
     void DiscardInput() override { ::tcflush(m_fd.Get(), TCIFLUSH); }
 
 private:
+    void ApplyLine(const LineSettings& settings)
+    {
+        termios current{};
+        if (::tcgetattr(m_fd.Get(), &current) != 0)
+            return;
+        termios wanted = current;
+        const speed_t speed = SpeedCode(settings.baudRate, cfgetospeed(&current));
+        ::cfsetispeed(&wanted, speed);
+        ::cfsetospeed(&wanted, speed);
+        wanted.c_cflag &= ~kFramingFlags;
+        wanted.c_cflag |= SizeFlag(settings.byteSize);
+        if (settings.parity == Parity::Even)
+            wanted.c_cflag |= PARENB;
+        if (settings.stopBits == StopBits::Two)
+            wanted.c_cflag |= CSTOPB;
+        if (settings.parityCheck)
+            wanted.c_iflag |= INPCK;
+        else
+            wanted.c_iflag &= ~INPCK;
+        termios seen{};
+        if (::tcsetattr(m_fd.Get(), TCSANOW, &wanted) == 0 &&
+            ::tcgetattr(m_fd.Get(), &seen) == 0 && SameLine(seen, wanted))
+            return;
+        // Some devices refuse data bits or parity (a pty keeps only the speed and the stop
+        // bits) and may reject the whole request: speed and stop bits must still take effect.
+        termios reduced = current;
+        if (::tcgetattr(m_fd.Get(), &seen) == 0)
+            reduced = seen;
+        ::cfsetispeed(&reduced, speed);
+        ::cfsetospeed(&reduced, speed);
+        reduced.c_cflag = (reduced.c_cflag & ~CSTOPB) | (wanted.c_cflag & CSTOPB);
+        reduced.c_iflag = (reduced.c_iflag & ~INPCK) | (wanted.c_iflag & INPCK);
+        ::tcsetattr(m_fd.Get(), TCSANOW, &reduced);
+    }
+
     static constexpr long long kMaxLagNs = 10 * 1000000LL;
 
     Descriptor m_fd;
     termios m_saved;
-    timespec m_deadline;
+    timespec m_deadline{};
+    bool m_patternStarted = false;
     ReadTimeouts m_timeouts{0, 0, 0};
 };
 
@@ -269,7 +279,11 @@ public:
         if (fd.Get() < 0 || ::tcgetattr(fd.Get(), &saved) != 0)
             return nullptr;                 // missing, or no serial line behind the name
         // Another program holding the line (our lock, or its TIOCEXCL) makes it "in use".
-        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd.Get(), TIOCEXCL) != 0)
+        // open() lets root through a TIOCEXCL line, so the flag is asked for as well: taking
+        // the line would also clear the holder's flag when the probe lets go of it.
+        int exclusive = 0;
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd.Get(), TIOCGEXCL, &exclusive) != 0 ||
+            exclusive != 0 || ::ioctl(fd.Get(), TIOCEXCL) != 0)
             return nullptr;
         termios raw = saved;
         ::cfmakeraw(&raw);
