@@ -1,6 +1,8 @@
 // Whole text files on Windows: read with ReadFile; written to a GetTempFileNameA file beside
 // the target, flushed with FlushFileBuffers, then ReplaceFileA over an existing target (which
-// keeps its attributes and ACL) or MoveFileExA with write-through onto a new one.
+// keeps its attributes and ACL) or MoveFileExA with write-through onto a new one. ReplaceFileA
+// always gets a backup name beside the target, so that a replace failing halfway leaves the
+// old file under a name of ours rather than nowhere (see PutInPlace).
 #include "config/TextFile.h"
 
 #include <windows.h>
@@ -34,17 +36,18 @@ private:
     HANDLE m_handle;
 };
 
-/// Deletes the temporary file unless it has been put in place.
-class TemporaryFile {
+/// A file of ours beside the target (the new text, the backup of the old one): deleted when the
+/// object goes unless it has been put in place or must stay as the only copy of the old text.
+class ScratchFile {
 public:
-    explicit TemporaryFile(std::string path) : m_path(std::move(path)) {}
-    ~TemporaryFile()
+    explicit ScratchFile(std::string path) : m_path(std::move(path)) {}
+    ~ScratchFile()
     {
         if (!m_path.empty())
             DeleteFileA(m_path.c_str());
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
     const std::string& Path() const { return m_path; }
     void Keep() { m_path.clear(); }
 
@@ -72,6 +75,46 @@ bool WriteAll(HANDLE file, std::string_view bytes)
         bytes.remove_prefix(written);
     }
     return true;
+}
+
+bool Missing(const std::string& path)
+{
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool MoveInPlace(const std::string& from, const std::string& to, DWORD flags)
+{
+    return MoveFileExA(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+/// Puts `replacement` in the place of the existing file `path`. ReplaceFileA moves the old file
+/// to the backup name first and the new one onto `path` second; when the second step fails
+/// (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) the old text exists only under the backup name. Then
+/// the new file is moved in after all, or else the old one back; should even that fail, the
+/// backup stays on disk rather than being deleted with the last copy of the old text. When
+/// ReplaceFileA fails before its first step, `path` is untouched and both scratch files go.
+bool PutInPlace(const std::string& path, ScratchFile& replacement, ScratchFile& backup)
+{
+    if (ReplaceFileA(path.c_str(), replacement.Path().c_str(), backup.Path().c_str(),
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        replacement.Keep();
+        return true;    // the backup goes with its object
+    }
+    // The old file gone from its name, whatever the error code says, counts as the same state.
+    if (GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !Missing(path))
+        return false;
+    if (MoveInPlace(replacement.Path(), path, MOVEFILE_REPLACE_EXISTING)) {
+        replacement.Keep();
+        return true;
+    }
+    // Not over a file that has appeared there meanwhile. Moved back, the backup name is free;
+    // not moved back, it holds the only copy of the old text: either way it is not deleted.
+    MoveInPlace(backup.Path(), path, 0);
+    backup.Keep();
+    return false;
 }
 
 }  // namespace
@@ -111,10 +154,11 @@ WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
     if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
         return WriteOutcome::CreateFailed;
 
+    const std::string directory = DirectoryOf(path);
     char name[MAX_PATH];
-    if (GetTempFileNameA(DirectoryOf(path).c_str(), "lsm", 0, name) == 0)
+    if (GetTempFileNameA(directory.c_str(), "lsm", 0, name) == 0)
         return WriteOutcome::CreateFailed;
-    TemporaryFile temporary(name);      // GetTempFileNameA has created it, empty
+    ScratchFile temporary(name);        // GetTempFileNameA has created it, empty
     Handle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
                             nullptr));
     if (!file.Valid())
@@ -128,9 +172,14 @@ WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
                                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
         if (kept != 0)
             SetFileAttributesA(name, kept);
-        if (!ReplaceFileA(path.c_str(), name, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        // Reserved (created empty) by GetTempFileNameA; ReplaceFileA replaces it.
+        char backupName[MAX_PATH];
+        if (GetTempFileNameA(directory.c_str(), "lsb", 0, backupName) == 0)
             return WriteOutcome::CreateFailed;
-    } else if (!MoveFileExA(name, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ScratchFile backup(backupName);
+        return PutInPlace(path, temporary, backup) ? WriteOutcome::Written : WriteOutcome::CreateFailed;
+    }
+    if (!MoveFileExA(name, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return WriteOutcome::CreateFailed;
     }
     temporary.Keep();
