@@ -24,6 +24,7 @@
 #   LESAMO_SIM_CONTROL  FIFO of reader-sim commands; change ports with sim-set.sh
 #   LESAMO_SIM_DIR, LESAMO_SIM_READY, LESAMO_ABSENT_DIR   used by sim-set.sh
 #   LESAMO_WINDIR       Unix path of the prefix's C:\windows
+#   LESAMO_DRIVE_Q      Unix path of drive Q:, a directory of the run's own
 #   DISPLAY             only with --xvfb; unset otherwise
 #
 # Exit status: the program's; 124 on time-out; 2 for wrong usage; 3 when the harness itself
@@ -131,6 +132,9 @@ mkdir -p "$prefix" && cp -al "$template/prefix/." "$prefix/" || die "cannot link
     xargs -0 -r cp -a --parents --remove-destination -t "$prefix") || die "cannot copy $template/prefix"
 # The mount manager makes the comN links anew from the registry; no old one may stay.
 rm -f "$prefix"/dosdevices/com*
+# A drive of the run's own (Q:), for tests that write to the root of the current drive: Z: is
+# this machine's / and must never be written to.
+mkdir -p "$work/drive-q" && ln -sfn "$work/drive-q" "$prefix/dosdevices/q:" || die "cannot map drive Q:"
 
 # reader-sim: commands come through a FIFO that this script holds open, so writers never block
 # and the simulator never sees the end of its input.
@@ -198,7 +202,7 @@ for n in 1 2 3 4; do
         die "Wine mapped com$n to '${target:-nothing}' instead of $work/sim/com$n; not running"
 done
 
-export LESAMO_WINE=$WINE LESAMO_WINDIR=$prefix/drive_c/windows
+export LESAMO_WINE=$WINE LESAMO_WINDIR=$prefix/drive_c/windows LESAMO_DRIVE_Q=$work/drive-q
 export LESAMO_PORTS="com1=${ports[1]} com2=${ports[2]} com3=${ports[3]} com4=${ports[4]}"
 export LESAMO_PORT_COM1=${ports[1]} LESAMO_PORT_COM2=${ports[2]}
 export LESAMO_PORT_COM3=${ports[3]} LESAMO_PORT_COM4=${ports[4]}
