@@ -317,7 +317,7 @@ case_resize_during_scan() {
 }
 
 # The terminal goes away under the program (its window closed, the terminal server killed)
-# while SIGHUP is ignored, as under nohup: the program sees its input gone and ends at once
+# while SIGHUP is ignored (trap '' HUP): the program sees its input gone and ends at once
 # with the hang-up's status 129 (never OK's 1), writing nothing.
 case_lost_terminal() {
     start_sim com1=none com2=none com3=none com4=none

@@ -159,8 +159,8 @@ void CatchEndingSignals()
         sigaddset(&catching.sa_mask, signal);
     catching.sa_flags = SA_RESETHAND;
     for (int signal : kEndingSignals) {
-        // A signal the caller ignores stays ignored (nohup); one that has a handler already
-        // (a sanitizer's for the faults) keeps it.
+        // A signal the caller ignores stays ignored (trap '' HUP); one that has a handler
+        // already (a sanitizer's for the faults) keeps it.
         struct sigaction current {};
         if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
             ::sigaction(signal, &catching, nullptr);
@@ -316,7 +316,7 @@ Key Terminal::ReadKey()
         // is gone. After a hang-up the line reads as end of file or fails with EIO at once,
         // for ever, and is no terminal any more (tcgetattr fails): without this the modal
         // loop would spin. A SIGHUP that ends the program does not get here; an ignored one
-        // (nohup) does.
+        // (trap '' HUP) does.
         if (errno == EINTR) {
             m_failedReads = 0;
             return {};
