@@ -316,6 +316,56 @@ case_resize_during_scan() {
     wait_exit 0
 }
 
+# The terminal goes away under the program (its window closed, the terminal server killed)
+# while SIGHUP is ignored (trap '' HUP): the program sees its input gone and ends at once
+# with the hang-up's status 129 (never OK's 1), writing nothing.
+case_lost_terminal() {
+    start_sim com1=none com2=none com3=none com4=none
+    local way pid ignored i
+    for way in kill-server kill-pane; do
+        start_app 80 24 "" "" "trap '' HUP;"
+        wait_ready
+        pid=$(app_pid)
+        # Else the hang-up itself would end the program, with the same status.
+        ignored=$(awk '/^SigIgn:/ {print $2}' "/proc/$pid/status")
+        ((0x$ignored & 1)) || fail "SIGHUP is not ignored (SigIgn $ignored)"
+        case $way in
+        kill-server) tmux -L "$SOCKET" kill-server ;;
+        kill-pane) tmux -L "$SOCKET" kill-pane -t "$SESSION" ;;
+        esac
+        APP_UP=
+        for ((i = 0; i < 50; i++)); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$pid" 2>/dev/null; then
+            fail "$way: the program still runs 5 s after its terminal went away ($(grep '^State:' "/proc/$pid/status"))"
+        fi
+        for ((i = 0; i < 50; i++)); do
+            [[ -s $WORK/status ]] && break
+            sleep 0.1
+        done
+        [[ $(cat "$WORK/status" 2>/dev/null) == 129 ]] ||
+            fail "$way: exit status $(cat "$WORK/status" 2>/dev/null), expected 129"
+        no_files_written
+    done
+}
+
+# An abort or a crash ends the program by its signal (128 + its number as the shell reports
+# it), with the terminal's settings restored. The sanitizers handle the faults themselves.
+case_crash_restores_terminal() {
+    start_sim com1=none com2=none com3=none com4=none
+    local signals=(ABRT SEGV BUS FPE) signal
+    [[ -n ${LESAMO_SANITIZED:-} ]] && signals=(ABRT)
+    for signal in "${signals[@]}"; do
+        start_app 80 24 "" "" "ulimit -c 0;"
+        wait_ready
+        kill -s "$signal" "$(app_pid)"
+        wait_exit $((128 + $(kill -l "$signal")))
+        no_files_written
+    done
+}
+
 # The README's first command: the demo script drives the program against its own simulated
 # readers and shows the files OK wrote. Without a terminal it says so.
 case_demo() {

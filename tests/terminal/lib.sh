@@ -23,6 +23,14 @@ mkdir -p "$PREFIX/dosdevices" "$WINDOWS"
 cleanup() {
     local status=$?
     tmux -L "$SOCKET" kill-server 2>/dev/null || true
+    # A program that outlives its terminal (it ignores SIGHUP) must not outlive the test.
+    if [[ -f $WORK/app.pid ]]; then
+        local pid
+        pid=$(<"$WORK/app.pid")
+        if [[ -n $pid && $(readlink "/proc/$pid/exe" 2>/dev/null) == "$(readlink -f "$LESAMO")" ]]; then
+            kill -KILL "$pid" 2>/dev/null || true
+        fi
+    fi
     if [[ -n $SIM_PID ]]; then
         kill "$SIM_PID" 2>/dev/null || true
         wait "$SIM_PID" 2>/dev/null || true
@@ -76,12 +84,27 @@ wait_lines() {
     fail "reader-sim did not report $lines port lines in $file"
 }
 
-# start_app [COLS ROWS [REDIRECTIONS [ENVIRONMENT]]] : the program in a detached session of that
-# size, its exit status to $WORK/status.
+# start_app [COLS ROWS [REDIRECTIONS [ENVIRONMENT [SHELL-PRELUDE]]]] : the program in a detached
+# session of that size, its exit status to $WORK/status, its process id to $WORK/app.pid (exec
+# keeps it). SHELL-PRELUDE runs before it in the session's shell (e.g. "trap '' HUP;").
 start_app() {
-    local cols=${1:-80} rows=${2:-24} redirect=${3:-} environment=${4:-}
+    local cols=${1:-80} rows=${2:-24} redirect=${3:-} environment=${4:-} prelude=${5:-}
+    rm -f "$WORK/app.pid"
     start_session "$cols" "$rows" \
-        "env -u windir -u veskrexdir WINEPREFIX=\"$PREFIX\" LANG=C.UTF-8 LC_ALL=C.UTF-8 $environment \"$LESAMO\" $redirect"
+        "$prelude sh -c 'echo \$\$ >\"$WORK/app.pid\" && exec \"\$@\"' sh env -u windir -u veskrexdir WINEPREFIX=\"$PREFIX\" LANG=C.UTF-8 LC_ALL=C.UTF-8 $environment \"$LESAMO\" $redirect"
+}
+
+# The program's process id, once it runs.
+app_pid() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        if [[ -s $WORK/app.pid ]]; then
+            cat "$WORK/app.pid"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "the program did not start"
 }
 
 # start_session COLS ROWS COMMAND : COMMAND (a shell command line) in the detached session.

@@ -22,6 +22,8 @@ set(LESAMO_TERMINAL_CASES
     not-a-terminal
     too-small-terminal
     resize-during-scan
+    lost-terminal
+    crash-restores-terminal
     demo)
 
 set(environment "LESAMO=$<TARGET_FILE:lesamo>" "READER_SIM=$<TARGET_FILE:reader-sim>")
@@ -29,7 +31,7 @@ if(LESAMO_SANITIZE)
     set(prefix "asan.")
     # A sanitizer finding ends the program with a status of its own, never 0, 1 or 2 (the
     # statuses the tests tell apart); curses' own leak on a failed start is suppressed.
-    list(APPEND environment "ASAN_OPTIONS=exitcode=86" "UBSAN_OPTIONS=exitcode=86:print_stacktrace=1"
+    list(APPEND environment "LESAMO_SANITIZED=1" "ASAN_OPTIONS=exitcode=86" "UBSAN_OPTIONS=exitcode=86:print_stacktrace=1"
         "LSAN_OPTIONS=exitcode=86:print_suppressions=0:suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
 else()
     set(prefix "")

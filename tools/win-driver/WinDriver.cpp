@@ -125,6 +125,15 @@ std::string Hex(unsigned long value)
     return text;
 }
 
+/// The application's name: the executable's file name without its extension.
+std::string AppName()
+{
+    std::string name = g_options.program;
+    name.erase(0, name.find_last_of("\\/") + 1);
+    name.erase(name.rfind('.'));
+    return name;
+}
+
 // ---- Windows of the program ---------------------------------------------------------------
 
 bool AppRunning()
@@ -304,17 +313,21 @@ HWND IconOf(HWND box)
     return nullptr;
 }
 
-/// What the icon of a message box of `type` looks like on this screen: a box of the driver's
-/// own, drawn by the same system code. Icon handles cannot be compared across processes
-/// under Wine, pictures can.
+/// What the icon of a message box of `type` looks like on this screen, and the caption it
+/// gets without one: a box of the driver's own, drawn by the same system code. Icon handles
+/// cannot be compared across processes under Wine, pictures can.
 DWORD WINAPI ReferenceBoxThread(LPVOID parameter)
 {
-    MessageBoxA(nullptr, "Referenz", "win-driver reference",
-                MB_OK | static_cast<UINT>(reinterpret_cast<UINT_PTR>(parameter)));
+    MessageBoxA(nullptr, "Referenz", nullptr, MB_OK | static_cast<UINT>(reinterpret_cast<UINT_PTR>(parameter)));
     return 0;
 }
 
-std::vector<std::uint8_t> ReferenceIcon(UINT type)
+struct ReferenceBox {
+    std::vector<std::uint8_t> icon;
+    std::string caption;
+};
+
+ReferenceBox ShowReferenceBox(UINT type)
 {
     const HANDLE thread = CreateThread(nullptr, 0, &ReferenceBoxThread,
                                        reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(type)), 0, nullptr);
@@ -324,22 +337,24 @@ std::vector<std::uint8_t> ReferenceIcon(UINT type)
             box = h;
         Sleep(10);
     }
-    std::vector<std::uint8_t> pixels;
+    ReferenceBox reference;
     if (box && IconOf(box)) {
         Sleep(100);
-        pixels = CaptureWindow(IconOf(box));
+        reference.icon = CaptureWindow(IconOf(box));
+        reference.caption = TextOf(box);
     }
     if (box)
         PostMessageA(box, WM_COMMAND, IDOK, 0);
     WaitForSingleObject(thread, 5000);
     CloseHandle(thread);
-    if (pixels.empty())
+    if (reference.icon.empty())
         Abort("no reference message box");
-    return pixels;
+    return reference;
 }
 
 std::vector<std::uint8_t> g_exclamationIcon;
 std::vector<std::uint8_t> g_errorIcon;
+std::string g_defaultCaption;   // of a message box given no caption ("Error" on Windows)
 
 /// Captures the screen under every visible window of the program (a dialog with its boxes and
 /// menus) as the user sees it.
@@ -596,9 +611,12 @@ DialogTemplate LoadTemplate(const ExpectedDialog& expected)
 void LoadReferenceIcons()
 {
     if (g_exclamationIcon.empty()) {
-        g_exclamationIcon = ReferenceIcon(MB_ICONEXCLAMATION);
-        g_errorIcon = ReferenceIcon(MB_ICONERROR);
+        g_exclamationIcon = ShowReferenceBox(MB_ICONEXCLAMATION).icon;
+        const ReferenceBox error = ShowReferenceBox(MB_ICONERROR);
+        g_errorIcon = error.icon;
+        g_defaultCaption = error.caption;
         Check(g_exclamationIcon != g_errorIcon, "the exclamation and the error icon differ");
+        Check(!g_defaultCaption.empty(), "a message box without caption gets a default one");
     }
 }
 
@@ -706,10 +724,7 @@ void StepSearch(const std::string& argument)
     const HWND box = OwnedDialog(g_main, "warning box");
     WaitIdle(box);
 
-    std::string expectedCaption = g_options.program;
-    expectedCaption.erase(0, expectedCaption.find_last_of("\\/") + 1);
-    expectedCaption.erase(expectedCaption.rfind('.'));
-    CheckText(TextOf(box), expectedCaption, "warning caption");
+    CheckText(TextOf(box), AppName(), "warning caption");
     HWND text = nullptr;
     HWND icon = nullptr;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -821,8 +836,20 @@ DWORD WaitExit()
     return code;
 }
 
+/// A message box as the user sees it.
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    bool owned = false;
+    bool errorIcon = false;
+    bool exclamationIcon = false;
+};
+
 /// Ends the dialog: "ok" confirms every message box on the way and expects status 1; the
-/// others expect the normal exit.
+/// others expect the normal exit. `boxes` names the files whose writers must show their
+/// failure box, in this order: each exactly the text "Error: Create File: NAME.INI " (upper
+/// case, a trailing blank), the error icon, the system's default caption (the writers pass
+/// none) and no owner window.
 void StepEnd(const std::string& how, const std::string& boxes)
 {
     if (how == "ok")
@@ -836,7 +863,7 @@ void StepEnd(const std::string& how, const std::string& boxes)
     else
         Abort("unknown way to end: " + how);
 
-    std::vector<std::string> texts;
+    std::vector<SeenBox> seen;
     const DWORD start = GetTickCount();
     while (AppRunning()) {
         if (GetTickCount() - start > 20000)
@@ -845,34 +872,45 @@ void StepEnd(const std::string& how, const std::string& boxes)
             if (box == g_main)
                 continue;
             WaitIdle(box);
-            std::string text;
+            SeenBox shown;
+            shown.caption = TextOf(box);
+            shown.owned = GetWindow(box, GW_OWNER) != nullptr;
             for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
                 if (ClassOf(child) == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-                    text += TextOf(child);
-            Log("message box \"%s\": \"%s\"", Escaped(TextOf(box)).c_str(), Escaped(text).c_str());
-            texts.push_back(text);
+                    shown.text += TextOf(child);
+            if (const HWND icon = IconOf(box)) {
+                const std::vector<std::uint8_t> pixels = CaptureWindow(icon);
+                shown.errorIcon = pixels == g_errorIcon;
+                shown.exclamationIcon = pixels == g_exclamationIcon;
+            }
+            Log("message box \"%s\": \"%s\"", Escaped(shown.caption).c_str(), Escaped(shown.text).c_str());
+            seen.push_back(shown);
             Click(Control(box, IDOK));
             WaitGone(box, "message box");
         }
         Sleep(20);
     }
     const DWORD code = WaitExit();
+    g_main = nullptr;
     Check(code == (how == "ok" ? 1u : 0u), how + " ends the program with status " + std::to_string(code));
-    // "icchscr,hbcikrnl": boxes naming these files, in this order.
+    // "hbcikrnl,icchscr": the failure boxes of these files' writers, in this order.
     std::vector<std::string> expected;
     std::stringstream parts(boxes);
     for (std::string part; std::getline(parts, part, ',');)
-        if (!part.empty())
-            expected.push_back(part);
-    if (Check(texts.size() == expected.size(), how + ": " + std::to_string(texts.size()) + " message boxes"))
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            std::string upper = texts[i];
-            CharUpperA(upper.data());
-            std::string name = expected[i];
-            CharUpperA(name.data());
-            Check(upper.find(name) != std::string::npos, "message box " + std::to_string(i + 1) + " names " + name);
+        if (!part.empty()) {
+            CharUpperA(part.data());
+            expected.push_back("Error: Create File: " + part + ".INI ");
         }
-    g_main = nullptr;
+    if (!Check(seen.size() == expected.size(), how + ": " + std::to_string(seen.size()) + " message boxes"))
+        return;
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        const std::string what = "message box " + std::to_string(i + 1);
+        CheckText(seen[i].text, expected[i], what + " text");
+        CheckText(seen[i].caption, g_defaultCaption, what + " caption (the system's default)");
+        Check(seen[i].caption != AppName(), what + " caption is not the application's name");
+        Check(!seen[i].owned, what + " has no owner window");
+        Check(seen[i].errorIcon && !seen[i].exclamationIcon, what + " shows the error icon");
+    }
 }
 
 std::string WindowsDir()
@@ -1029,8 +1067,9 @@ constexpr char kUsage[] =
     "  help                press F1\n"
     "  minimize, restore   minimise the main dialog, restore it\n"
     "  shot:NAME.png       screenshot of the program's windows\n"
-    "  end:HOW[:BOXES]     ok, cancel, escape or close; BOXES: the files the message boxes on\n"
-    "                      the way name, comma-separated, e.g. hbcikrnl,icchscr\n"
+    "  end:HOW[:BOXES]     ok, cancel, escape or close; BOXES: the files whose failure boxes\n"
+    "                      (\"Error: Create File: NAME.INI \") appear on the way, in order,\n"
+    "                      comma-separated, e.g. hbcikrnl,icchscr\n"
     "  file:NAME=FILE      %windir%\\NAME equals FILE byte for byte\n"
     "  nofile:NAME         %windir%\\NAME does not exist\n";
 

@@ -3,6 +3,7 @@
 #include "ui/curses/Terminal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <csignal>
@@ -12,6 +13,7 @@
 
 #include <curses.h>
 #include <signal.h>
+#include <unistd.h>
 
 namespace lesamo::term {
 
@@ -121,14 +123,64 @@ void RestoreAtExit()
     Terminal::Stop();
 }
 
-// Ctrl-C, a hang-up or a kill end the program as the signal says, with the terminal usable.
-// (endwin is not async-signal-safe; the process is ending and only this thread draws.)
+// The signals that end the program by default. Ctrl-C, a hang-up or a kill, and also an
+// abort or a crash, end it as the signal says (the same status, a core where one is due),
+// with the terminal usable.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE};
+
+// endwin is not async-signal-safe; the process is ending and only this thread draws. The
+// handler runs with all ending signals blocked; one that still arrives inside it (a fault in
+// endwin itself, abort() unblocking SIGABRT) skips the restore and takes its default action.
 void OnFatalSignal(int signal)
 {
-    if (g_screen != nullptr && !isendwin())
-        endwin();
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    static volatile std::sig_atomic_t restoring = 0;
+    if (restoring == 0) {
+        restoring = 1;
+        if (g_screen != nullptr && !isendwin())
+            endwin();
+    }
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    ::sigaction(signal, &byDefault, nullptr);
+    ::raise(signal);
+    sigset_t own;
+    sigemptyset(&own);
+    sigaddset(&own, signal);
+    ::sigprocmask(SIG_UNBLOCK, &own, nullptr);  // the raised signal is delivered here
+}
+
+void CatchEndingSignals()
+{
+    struct sigaction catching {};
+    catching.sa_handler = OnFatalSignal;
+    sigemptyset(&catching.sa_mask);
+    for (int signal : kEndingSignals)
+        sigaddset(&catching.sa_mask, signal);
+    catching.sa_flags = SA_RESETHAND;
+    for (int signal : kEndingSignals) {
+        // A signal the caller ignores stays ignored (trap '' HUP); one that has a handler
+        // already (a sanitizer's for the faults) keeps it.
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            ::sigaction(signal, &catching, nullptr);
+    }
+}
+
+// The status when the terminal goes away under the program (a closed window or a killed
+// terminal server while SIGHUP is ignored): 128 + SIGHUP, the status a shell reports when the
+// hang-up itself ends the program. Never 1, which says the files were written; nothing was.
+constexpr int kTerminalLostStatus = 128 + SIGHUP;
+
+// Blocking reads that fail one after another without a key, a resize or a signal between
+// them: the input is gone even where the line still looks like a terminal.
+constexpr int kFailedReadsLimit = 50;
+
+[[noreturn]] void EndWithoutTerminal()
+{
+    // A hung-up line refuses the writes and the settings: endwin restores what it still can.
+    Terminal::Stop();
+    std::exit(kTerminalLostStatus);
 }
 
 void DrawTooSmall(Size need)
@@ -163,13 +215,8 @@ bool Terminal::Start(std::string& error)
 {
     std::setlocale(LC_ALL, "");
     // Installed before curses starts so that curses leaves these signals to us (its own
-    // handler would end the process with status 1, the status of a successful OK). A signal
-    // the caller ignores stays ignored.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-        struct sigaction current {};
-        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
-            std::signal(signal, OnFatalSignal);
-    }
+    // handler would end the process with status 1, the status of a successful OK).
+    CatchEndingSignals();
     g_screen = newterm(nullptr, stdout, stdin);
     if (g_screen == nullptr) {
         const char* type = std::getenv("TERM");
@@ -262,7 +309,23 @@ void Terminal::Redraw() noexcept
 Key Terminal::ReadKey()
 {
     wint_t ch = 0;
+    errno = 0;
     const int kind = get_wch(&ch);
+    if (kind == ERR) {
+        // This read blocks: it fails when a signal interrupts it (EINTR) or when the terminal
+        // is gone. After a hang-up the line reads as end of file or fails with EIO at once,
+        // for ever, and is no terminal any more (tcgetattr fails): without this the modal
+        // loop would spin. A SIGHUP that ends the program does not get here; an ignored one
+        // (trap '' HUP) does.
+        if (errno == EINTR) {
+            m_failedReads = 0;
+            return {};
+        }
+        if (errno == EIO || !isatty(STDIN_FILENO) || ++m_failedReads >= kFailedReadsLimit)
+            EndWithoutTerminal();
+        return {};
+    }
+    m_failedReads = 0;
     if (kind == KEY_CODE_YES) {
         switch (ch) {
         case KEY_BTAB: return {KeyCode::BackTab};
@@ -285,8 +348,6 @@ Key Terminal::ReadKey()
         default: return {};
         }
     }
-    if (kind != OK)
-        return {};
     switch (ch) {
     case L'\t': return {KeyCode::Tab};
     case L'\r':

@@ -104,6 +104,7 @@ public:
     static Terminal* Active();
 
     /// Puts `window` on top and hands it the keys until it is closed, then takes it off.
+    /// When the terminal goes away meanwhile, the program ends here (see ReadKey).
     void RunModal(Window& window) noexcept;
     /// Draws the whole stack (or the too-small message) and updates the screen.
     void Redraw() noexcept;
@@ -113,6 +114,7 @@ private:
     bool Fits() const;
 
     std::vector<Window*> m_stack;
+    int m_failedReads = 0;     // blocking reads failed in a row (the terminal may be gone)
 };
 
 /// The one output function for program text: `text` is Windows-1252; it is converted to the
