@@ -1,34 +1,59 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and the demo need, when missing.
-# apt-get as root, through sudo otherwise. Safe to run again: installs nothing that is there.
+# Installs the Debian packages that building, testing and the demo need, when missing, on any
+# Debian 12 down to a minimal one with only git and make. apt-get as root, through sudo
+# otherwise. Safe to run again: installs nothing that is there.
+#
+# Where the kernel runs 32-bit code (scripts/runs-32bit.sh), it also adds the i386
+# architecture and the 32-bit Wine loader, so that the tests run the shipped i686 lesamo.exe;
+# where it does not, it installs nothing for it and those tests are skipped.
 set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 packages=(
-    cmake make g++ clang libclang-rt-14-dev
+    cmake make g++ binutils clang libclang-rt-14-dev
     googletest libgtest-dev libbenchmark-dev
     libncurses-dev tmux
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-    wine64 xvfb xdotool x11-utils imagemagick librsvg2-bin
-    util-linux procps file
+    # wine brings /usr/bin/wine and wineserver (wine64 only recommends it); fonts-wine the
+    # Marlett and dialog fonts, without which caption buttons show "r" and texts are clipped.
+    wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick librsvg2-bin
+    util-linux procps file ca-certificates
 )
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+apt=()
+apt_install() {
+    if [ ${#apt[@]} -eq 0 ]; then
+        if [ "$(id -u)" -eq 0 ]; then
+            apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+        elif command -v sudo >/dev/null; then
+            apt=(sudo env DEBIAN_FRONTEND=noninteractive apt-get)
+        else
+            echo "error: missing packages ($*) and neither root nor sudo to install them" >&2
+            exit 1
+        fi
+    fi
+    echo "Installing: $*"
+    "${apt[@]}" update -qq
+    "${apt[@]}" install -y -qq --no-install-recommends "$@"
+}
 
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
+    installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
 
-echo "Installing: ${missing[*]}"
-if [ "$(id -u)" -eq 0 ]; then
-    apt=(apt-get)
-elif command -v sudo >/dev/null; then
-    apt=(sudo apt-get)
+# The 32-bit Wine loader, only where 32-bit code runs (the probe needs binutils, now here).
+if "$here/runs-32bit.sh"; then
+    if ! installed wine32:i386; then
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            echo "Adding the i386 architecture (for the 32-bit Wine loader)"
+            if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture i386; else sudo dpkg --add-architecture i386; fi
+        fi
+        apt_install wine32:i386
+    fi
 else
-    echo "error: missing packages (${missing[*]}) and neither root nor sudo to install them" >&2
-    exit 1
+    echo "install-deps: no 32-bit Wine: $("$here/runs-32bit.sh" --why 2>&1)"
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"

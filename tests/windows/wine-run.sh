@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Runs one Windows program (or a Linux driver that starts one) under wine64 in a fresh prefix
+# Runs one Windows program (or a Linux driver that starts one) under Wine in a fresh prefix
 # whose COM1..COM4 lead to reader-sim pseudo-terminals, then tears everything down again.
 #
-# usage: wine-run.sh --work DIR --reader-sim PATH [--template DIR] [--port comN=BEHAVIOUR]...
-#                    [--xvfb] [--timeout SECONDS] [--driver] [--] PROGRAM [ARGS...]
+# usage: wine-run.sh --work DIR --reader-sim PATH [--arch win64|win32] [--template DIR]
+#                    [--port comN=BEHAVIOUR]... [--xvfb] [--timeout SECONDS] [--driver]
+#                    [--] PROGRAM [ARGS...]
 #
+#   --arch A           win64 (default): PROGRAM is x86_64 and runs under wine64; win32: it is
+#                      i686 and runs under the 32-bit loader, in the same kind of win64 prefix
+#                      (as `wine lesamo.exe` runs it in a Linux user's default prefix)
 #   --work DIR         this run's directory: wiped first; the prefix in it is removed at the
 #                      end, the logs (reader-sim, Xvfb, wine) stay for a look after a failure
 #   --reader-sim PATH  the native reader-sim executable
@@ -17,7 +21,7 @@
 #                      Windows program itself with "$LESAMO_WINE" PROGRAM.exe
 #
 # The program sees (Windows programs through their environment, too):
-#   WINEPREFIX, WINEARCH=win64, WINEDEBUG (default -all), LESAMO_WINE (the wine64 loader),
+#   WINEPREFIX, WINEARCH=win64, WINEDEBUG (default -all), LESAMO_WINE (the loader of --arch),
 #   LESAMO_PORTS        "com1=B1 com2=B2 com3=B3 com4=B4", all four always named
 #   LESAMO_PORT_COM1..4 each port's behaviour alone (texts may hold blanks)
 #   LESAMO_SIM_LOG      reader-sim's event log (Unix path; Windows programs open "Z:" + path)
@@ -28,22 +32,24 @@
 #   DISPLAY             only with --xvfb; unset otherwise
 #
 # Exit status: the program's; 124 on time-out; 2 for wrong usage; 3 when the harness itself
-# cannot run (no wine64, no reader-sim, the prefix cannot be made): never a silent skip.
+# cannot run (no Wine, no reader-sim, the prefix cannot be made): never a silent skip; 77 with
+# one line saying why when --arch win32 is asked of a kernel that runs no 32-bit code.
 set -uo pipefail
 
-readonly WINE=/usr/lib/wine/wine64
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/wine-env.sh"
 
 die_usage() { echo "wine-run: $*" >&2; exit 2; }
 die() { echo "wine-run: error: $*" >&2; exit 3; }
 
-work= sim= template= xvfb=0 timeout_s=120 driver=0
+work= sim= template= xvfb=0 timeout_s=120 driver=0 arch=win64
 declare -A ports=()
 while [ $# -gt 0 ]; do
     case $1 in
         --work) work=$2; shift 2 ;;
         --reader-sim) sim=$2; shift 2 ;;
         --template) template=$2; shift 2 ;;
+        --arch) arch=$2; shift 2 ;;
         --port)
             [[ $2 =~ ^com([1-4])=(.+)$ ]] || die_usage "--port wants comN=BEHAVIOUR (N 1..4), not '$2'"
             [ -z "${ports[${BASH_REMATCH[1]}]+x}" ] || die_usage "port com${BASH_REMATCH[1]} named twice"
@@ -64,9 +70,12 @@ for n in 1 2 3 4; do
     [ -n "${ports[$n]+x}" ] || ports[$n]=none
 done
 
-# Fail loudly when the tools are missing: a Windows test that cannot run is a failed test.
-[ -x "$WINE" ] || die "$WINE is missing (Debian package wine64)"
-command -v wineserver >/dev/null || die "wineserver is missing (Debian package wine64)"
+# Fail loudly when the tools are missing: a Windows test that cannot run is a failed test. Only
+# a machine that runs no 32-bit code at all skips the 32-bit runs, and says so.
+if ! wine_select "$arch"; then
+    [ "$WINE_SKIP" = 1 ] && { echo "wine-run: skipped: $WINE_WHY"; exit 77; }
+    die "$WINE_WHY"
+fi
 [ -x "$sim" ] || die "reader-sim not found at '$sim' (build the native tree first, and point LESAMO_NATIVE_BUILD_DIR at it)"
 if [ "$driver" = 0 ] && [ ! -f "$1" ]; then
     die "program '$1' not found"
@@ -79,7 +88,7 @@ prefix=$work/prefix
 
 # A run killed before its cleanup may have left a server behind on this prefix.
 if [ -d "$prefix" ]; then
-    WINEPREFIX=$prefix timeout 10 wineserver -k 2>/dev/null
+    WINEPREFIX=$prefix timeout 10 "$WINESERVER" -k 2>/dev/null
 fi
 rm -rf "$work" && mkdir -p "$work/sim" "$work/absent" || die "cannot prepare $work"
 
@@ -96,8 +105,8 @@ cleanup() {
         wait "$program_pid" 2>/dev/null
     fi
     if [ -d "$prefix" ]; then
-        WINEPREFIX=$prefix timeout 20 wineserver -k 2>/dev/null
-        WINEPREFIX=$prefix timeout 20 wineserver -w 2>/dev/null
+        WINEPREFIX=$prefix timeout 20 "$WINESERVER" -k 2>/dev/null
+        WINEPREFIX=$prefix timeout 20 "$WINESERVER" -w 2>/dev/null
     fi
     if [ -n "$sim_pid" ]; then
         kill -TERM "$sim_pid" 2>/dev/null
@@ -122,7 +131,7 @@ trap cleanup EXIT
 trap 'status=130; exit' INT
 trap 'status=143; exit' TERM
 
-"$here/wine-template.sh" "$template" || die "the template prefix $template could not be made"
+"$here/wine-template.sh" "$template" "$arch" || die "the template prefix $template could not be made"
 
 # The prefix: the template's DLL folders as hard links (never written), the rest as copies,
 # so a program that rewrites a file in place (win.ini, the registry) leaves the template alone.
@@ -194,7 +203,7 @@ fi
 
 export WINEPREFIX=$prefix
 # Start Wine here, so that its mount manager has made the comN links before the program runs.
-timeout 60 "$WINE" wineboot >"$work/wineboot.log" 2>&1 9>&- ||
+timeout 60 "$WINE64" wineboot >"$work/wineboot.log" 2>&1 9>&- ||
     { cat "$work/wineboot.log" >&2; die "wine64 cannot run here (wineboot failed)"; }
 for n in 1 2 3 4; do
     target=$(readlink "$prefix/dosdevices/com$n")

@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
 # Makes the Wine prefix that wine-run.sh copies for every run: once per build tree (about
-# 10 s), again only when Wine changes. Safe to call from tests running in parallel.
+# 10 s), again only when Wine changes. Safe to call from tests running in parallel. The prefix
+# is a win64 one, as Wine makes by default; with the 32-bit loader installed it runs i686
+# programs too (its syswow64 is checked for them).
 #
-# usage: wine-template.sh DIR     (the prefix goes to DIR/prefix)
+# usage: wine-template.sh DIR [win64|win32]     (the prefix goes to DIR/prefix)
+# Exit status: 0 ready; 1 it cannot be made; 2 wrong usage; 77 (one line says why) for win32
+# on a kernel that runs no 32-bit code.
 set -uo pipefail
 
-readonly WINE=/usr/lib/wine/wine64
-[ $# -eq 1 ] || { echo "usage: wine-template.sh DIR" >&2; exit 2; }
-dir=$1
-[ -x "$WINE" ] || { echo "wine-template: $WINE is missing (Debian package wine64)" >&2; exit 1; }
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+. "$here/wine-env.sh"
+[ $# -eq 1 ] || [ $# -eq 2 ] || { echo "usage: wine-template.sh DIR [win64|win32]" >&2; exit 2; }
+dir=$1 arch=${2:-win64}
+if ! wine_select "$arch"; then
+    [ "$WINE_SKIP" = 1 ] && { echo "wine-template: skipped: $WINE_WHY"; exit 77; }
+    echo "wine-template: $WINE_WHY" >&2
+    exit 1
+fi
+readonly WINE=$WINE64
 mkdir -p "$dir/absent" || exit 1
 dir=$(cd "$dir" && pwd)
 
 exec 8>"$dir/lock"
 flock -w 300 8 || { echo "wine-template: $dir is locked for more than 300 s" >&2; exit 1; }
 
-stamp="$("$WINE" --version 2>&1) $(stat -c %Y /usr/share/wine/wine.inf 2>/dev/null) ports-in-registry"
+# Installing the 32-bit loader later must make the prefix anew (its syswow64 would be empty).
+stamp="$("$WINE" --version 2>&1) $([ -x "$WINE32" ] && "$WINE32" --version 2>&1)"
+stamp+=" $(stat -c %Y /usr/share/wine/wine.inf 2>/dev/null) ports-in-registry"
 if [ -f "$dir/stamp" ] && [ "$(cat "$dir/stamp")" = "$stamp" ]; then
     exit 0
 fi
@@ -42,11 +54,16 @@ export WINEPREFIX=$dir/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=msc
 unset DISPLAY WAYLAND_DISPLAY
 timeout 300 "$WINE" wineboot -i >"$dir/wineboot.log" 2>&1 8>&-
 rc=$?
-timeout 60 wineserver -w 8>&-
+timeout 60 "$WINESERVER" -w 8>&-
 if [ "$rc" != 0 ] || [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] ||
     ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" ||
     ! grep -q '^\[Software\\\\Wine\\\\Ports\]' "$WINEPREFIX/system.reg"; then
     echo "wine-template: wine64 wineboot -i failed (status $rc):" >&2
+    cat "$dir/wineboot.log" >&2
+    exit 1
+fi
+if [ -x "$WINE32" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    echo "wine-template: the prefix has no 32-bit system (syswow64) although $WINE32 is here" >&2
     cat "$dir/wineboot.log" >&2
     exit 1
 fi
