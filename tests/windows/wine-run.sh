@@ -133,11 +133,12 @@ trap 'status=143; exit' TERM
 
 "$here/wine-template.sh" "$template" "$arch" || die "the template prefix $template could not be made"
 
-# The prefix: the template's DLL folders as hard links (never written), the rest as copies,
+# The prefix: the template's DLL and font folders as hard links (never written), the rest as copies,
 # so a program that rewrites a file in place (win.ini, the registry) leaves the template alone.
 mkdir -p "$prefix" && cp -al "$template/prefix/." "$prefix/" || die "cannot link $template/prefix"
 (cd "$template/prefix" && find . -type f ! -path './drive_c/windows/system32/*' \
-    ! -path './drive_c/windows/syswow64/*' ! -path './drive_c/windows/winsxs/*' -print0 |
+    ! -path './drive_c/windows/syswow64/*' ! -path './drive_c/windows/winsxs/*' \
+    ! -path './drive_c/windows/Fonts/*' -print0 |
     xargs -0 -r cp -a --parents --remove-destination -t "$prefix") || die "cannot copy $template/prefix"
 # The mount manager makes the comN links anew from the registry; no old one may stay.
 rm -f "$prefix"/dosdevices/com*

@@ -27,7 +27,7 @@ flock -w 300 8 || { echo "wine-template: $dir is locked for more than 300 s" >&2
 
 # Installing the 32-bit loader later must make the prefix anew (its syswow64 would be empty).
 stamp="$("$WINE" --version 2>&1) $([ -x "$WINE32" ] && "$WINE32" --version 2>&1)"
-stamp+=" $(stat -c %Y /usr/share/wine/wine.inf 2>/dev/null) ports-in-registry"
+stamp+=" $(stat -c %Y /usr/share/wine/wine.inf 2>/dev/null) ports-in-registry fonts-in-windows"
 if [ -f "$dir/stamp" ] && [ "$(cat "$dir/stamp")" = "$stamp" ]; then
     exit 0
 fi
@@ -62,6 +62,13 @@ if [ "$rc" != 0 ] || [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" 
     cat "$dir/wineboot.log" >&2
     exit 1
 fi
+# Wine draws the caption buttons with Marlett and substitutes the dialogs' "MS Sans Serif";
+# this Wine does not look for them in its own data folder (fonts-wine), so they go where
+# Windows keeps them. Without them a close box shows "r" and texts are clipped.
+fonts=/usr/share/wine/fonts
+[ -f "$fonts/marlett.ttf" ] && [ -f "$fonts/ms_sans_serif.ttf" ] ||
+    { echo "wine-template: Wine's fonts are missing in $fonts (Debian package fonts-wine)" >&2; exit 1; }
+cp -f "$fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/" || exit 1
 if [ -x "$WINE32" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
     echo "wine-template: the prefix has no 32-bit system (syswow64) although $WINE32 is here" >&2
     cat "$dir/wineboot.log" >&2
