@@ -2,24 +2,11 @@
 // which the chip-card layer and the banking kernel run.
 #include "config/WindowsDir.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 
+#include "detect/WinePrefix_posix.h"
+
 namespace lesamo {
-namespace {
-
-std::string HomeDirectory()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* user = getpwuid(getuid()))
-        return user->pw_dir;
-    return {};
-}
-
-}  // namespace
 
 std::string WindowsFilePath(std::string_view name)
 {
@@ -28,10 +15,7 @@ std::string WindowsFilePath(std::string_view name)
         path = windir;
         path += '/';
     } else {
-        // Wine's own rule: WINEPREFIX when set and not empty, else ~/.wine.
-        const char* prefix = std::getenv("WINEPREFIX");
-        path = prefix && *prefix ? std::string(prefix) : HomeDirectory() + "/.wine";
-        path += "/drive_c/windows/";
+        path = WinePrefix() + "/drive_c/windows/";
     }
     path += name;
     return path;

@@ -4,17 +4,16 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <utility>
 
 #include "detect/SerialPort.h"
+#include "detect/WinePrefix_posix.h"
 
 namespace lesamo {
 namespace {
@@ -36,27 +35,6 @@ public:
 private:
     int m_fd;
 };
-
-// "comN" -> $WINEPREFIX/dosdevices/comN (prefix ~/.wine by default) when that entry exists,
-// even as a dangling link (a missing device then fails to open, as under Wine), otherwise
-// /dev/ttyS(N-1). Any other name has no device.
-std::string DevicePath(const std::string& name)
-{
-    if (name.size() != 4 || name.compare(0, 3, "com") != 0 || name[3] < '1' || name[3] > '4')
-        return {};
-    std::string prefix;
-    if (const char* wine = std::getenv("WINEPREFIX"); wine && *wine)
-        prefix = wine;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        prefix = std::string(home) + "/.wine";
-    if (!prefix.empty()) {
-        std::string entry = prefix + "/dosdevices/" + name;
-        struct stat info {};
-        if (::lstat(entry.c_str(), &info) == 0)
-            return entry;
-    }
-    return std::string("/dev/ttyS") + static_cast<char>(name[3] - 1);
-}
 
 speed_t SpeedCode(unsigned baud, speed_t fallback)
 {
@@ -270,7 +248,7 @@ class PosixPorts : public PortOpener {
 public:
     std::unique_ptr<SerialPort> Open(const std::string& name) override
     {
-        const std::string path = DevicePath(name);
+        const std::string path = PortDevicePath(name);
         if (path.empty())
             return nullptr;
         // O_NONBLOCK: a port without carrier must not hold up the open.
