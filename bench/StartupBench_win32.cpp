@@ -1,10 +1,11 @@
 // Start-up time of Windows dialog programs under Wine: from CreateProcess to the program's
 // first dialog being visible and ready for input (the process waits for input, as
 // WaitForInputIdle tells, and a visible dialog window of it exists). The programs take turns,
-// run after run, so drifts of a noisy machine fall on all of them alike; the first program is
-// the floor the others are compared with. Each dialog is closed with WM_CLOSE afterwards.
+// run after run, so drifts of a noisy machine fall on all of them alike; the first FLOORS
+// programs (default 1) are the floors, and every program's median is given as a ratio to each
+// of them. Each dialog is closed with WM_CLOSE afterwards.
 //
-// usage: startup-bench [--runs N] FLOOR.EXE PROGRAM.EXE...   (Windows paths)
+// usage: startup-bench [--runs N] [--floors K] FLOOR.EXE... PROGRAM.EXE...   (Windows paths)
 #include <windows.h>
 
 #include <algorithm>
@@ -85,15 +86,18 @@ double StartOnce(const std::string& program)
 int main(int argc, char** argv)
 {
     int runs = 10;
+    std::size_t floors = 1;
     std::vector<std::string> programs;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--floors") == 0 && i + 1 < argc)
+            floors = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
         else
             programs.push_back(argv[i]);
     }
-    if (programs.size() < 2) {
-        std::fprintf(stderr, "usage: startup-bench [--runs N] FLOOR.EXE PROGRAM.EXE...\n");
+    if (programs.size() <= floors) {
+        std::fprintf(stderr, "usage: startup-bench [--runs N] [--floors K] FLOOR.EXE... PROGRAM.EXE...\n");
         return 2;
     }
     // One start each first, unmeasured: the first start of a program fills Wine's caches.
@@ -108,17 +112,20 @@ int main(int argc, char** argv)
                 return 1;
             times[p].push_back(ms);
         }
-    double floorMedian = 0;
+    std::vector<double> floorMedians;
     for (std::size_t p = 0; p < programs.size(); ++p) {
         std::vector<double>& t = times[p];
         std::sort(t.begin(), t.end());
         const double median = t[t.size() / 2];
-        if (p == 0)
-            floorMedian = median;
+        if (p < floors)
+            floorMedians.push_back(median);
         const std::size_t slash = programs[p].find_last_of("\\/");
-        std::printf("%-22s min %8.1f  median %8.1f  max %8.1f ms  ratio %.3f  (%d runs)\n",
+        std::printf("%-24s min %7.1f  median %7.1f  max %7.1f ms  ratio",
                     programs[p].substr(slash == std::string::npos ? 0 : slash + 1).c_str(),
-                    t.front(), median, t.back(), median / floorMedian, runs);
+                    t.front(), median, t.back());
+        for (const double floorMedian : floorMedians)
+            std::printf(" %.3f", median / floorMedian);
+        std::printf("  (%d runs)\n", runs);
     }
     return 0;
 }

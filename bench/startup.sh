@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Start-up times, each against a floor of our own measured in the same run: both Windows builds
-# under Wine (to the main dialog visible and ready for input; floor: a minimal Win32 dialog
-# program) and the terminal program (to its first full frame; floor: a minimal ncursesw
-# program). Prints one line per program with its ratio to the floor.
+# under Wine (to the main dialog visible and ready for input; floors: a minimal Win32 dialog
+# program, and the same with the product's manifest) and the terminal program (to its first full frame; floor: a minimal ncursesw
+# program). Prints one line per program with its ratios to the floors.
 #
 # usage: bench/startup.sh [--runs N] [--native NATIVE_BUILD_DIR] [WINDOWS_BUILD_DIR...]
 #        (defaults: build/native, and build/win64 and build/win32)
@@ -32,8 +32,9 @@ for dir in "${dirs[@]}"; do
     fi
     "$top/tests/windows/wine-run.sh" --arch "$arch" --xvfb --work "$dir/wine/runs/startup-bench" \
         --template "$dir/wine/template" --reader-sim "$native/reader-sim" --timeout 600 -- \
-        "$bench" "${runs[@]}" "$(windows_path "$dir/bench/minimal-dialog.exe")" \
-        "$(windows_path "$dir/lesamo.exe")" | sed "s/^/$arch  /"
+        "$bench" "${runs[@]}" --floors 2 "$(windows_path "$dir/bench/minimal-dialog.exe")" \
+        "$(windows_path "$dir/bench/minimal-dialog-themed.exe")" "$(windows_path "$dir/lesamo.exe")" |
+        sed "s/^/$arch  /"
 done
 
 # The terminal program in a throwaway prefix whose ports lead nowhere (it opens none at start).

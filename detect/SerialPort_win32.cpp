@@ -1,8 +1,8 @@
 // The serial seam on the Win32 communications API: one port handle per probe.
 #include <windows.h>
-#include <timeapi.h>
 
 #include <algorithm>
+#include <string>
 
 #include "detect/CommSettings_win32.h"
 #include "detect/SerialPort.h"
@@ -85,8 +85,40 @@ public:
 
     // The default timer tick is 15.6 ms: without this, SleepEx(10) and the 30 ms read interval
     // would round up to whole ticks and the probes' patterns would stretch.
-    void ScanStarting() override { ::timeBeginPeriod(1); }
-    void ScanFinished() override { ::timeEndPeriod(1); }
+    void ScanStarting() override
+    {
+        if (const TimePeriodFunction begin = TimePeriod("timeBeginPeriod"))
+            m_periodSet = begin(1) == 0;
+    }
+    void ScanFinished() override
+    {
+        if (const TimePeriodFunction end = TimePeriod("timeEndPeriod"); end && m_periodSet)
+            end(1);
+        m_periodSet = false;
+    }
+
+private:
+    using TimePeriodFunction = UINT(WINAPI*)(UINT);
+
+    /// A timer-period function of winmm, which is loaded for the first scan only: imported,
+    /// it and the audio libraries behind it would be loaded at every start of the program.
+    /// From the system folder by its full path, never from the search path. System DLLs export
+    /// undecorated names in 32-bit Windows too, so the name needs no "@4".
+    static TimePeriodFunction TimePeriod(const char* name)
+    {
+        static const HMODULE winmm = [] {
+            char path[MAX_PATH];
+            const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
+            if (length == 0 || length + sizeof "\\winmm.dll" > MAX_PATH)
+                return HMODULE{};
+            return ::LoadLibraryA((std::string(path, length) + "\\winmm.dll").c_str());
+        }();
+        if (!winmm)
+            return nullptr;
+        return reinterpret_cast<TimePeriodFunction>(reinterpret_cast<void (*)()>(::GetProcAddress(winmm, name)));
+    }
+
+    bool m_periodSet = false;
 };
 
 }  // namespace

@@ -236,6 +236,19 @@ TEST(Win32Serial, TheLineGetsEachProbesSpeedAndStopBitsAndIsClosedAfterEveryProb
     EXPECT_EQ(2, Count(log, "com3 closed")) << log;
 }
 
+TEST(Win32Serial, AScanSetsTheTimerPeriodWithWinmmFromTheSystemFolder)
+{
+    // winmm is not imported (it would load at every start) but loaded for the scan.
+    SystemPorts().ScanStarting();
+    const HMODULE winmm = ::GetModuleHandleA("winmm.dll");
+    ASSERT_NE(nullptr, winmm);
+    char loaded[MAX_PATH] = {}, system[MAX_PATH] = {};
+    ::GetModuleFileNameA(winmm, loaded, MAX_PATH);
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(0, ::lstrcmpiA((std::string(system) + "\\winmm.dll").c_str(), loaded)) << loaded;
+    SystemPorts().ScanFinished();
+}
+
 TEST(Win32Serial, OnlyTheFourScannedNamesAreOpened)
 {
     ASSERT_TRUE(PortsAre(kBasicPorts));
