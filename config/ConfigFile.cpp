@@ -23,9 +23,9 @@ int ReportCreateFailed(Notice& notice, std::string_view shownName)
     return Report(notice, "Error: Create File: ", shownName);
 }
 
-int WriteConfigFile(Notice& notice, const std::string& path, std::string_view text, std::string_view shownName)
+int WriteConfigFile(Notice& notice, TextFile& file, std::string_view text, std::string_view shownName)
 {
-    switch (WriteTextFile(path, text)) {
+    switch (file.Write(text)) {
     case WriteOutcome::Written:
         return resultOk;
     case WriteOutcome::CreateFailed:

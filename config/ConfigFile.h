@@ -4,14 +4,15 @@
 #include <string>
 #include <string_view>
 
+#include "config/TextFile.h"
 #include "ui/Notice.h"
 
 namespace lesamo {
 
-/// Writes `text` to `path` (see WriteTextFile). When that fails, shows "Error: Create File: "
+/// Writes `text` to `file` (see WriteTextFile). When that fails, shows "Error: Create File: "
 /// or, after the new file was begun, "Error: Write File: ", then `shownName` and a blank, with
 /// the error icon. Returns resultOk or resultFailed.
-int WriteConfigFile(Notice& notice, const std::string& path, std::string_view text, std::string_view shownName);
+int WriteConfigFile(Notice& notice, TextFile& file, std::string_view text, std::string_view shownName);
 
 /// Shows "Error: Create File: ", `shownName` and a blank with the error icon; returns resultFailed.
 int ReportCreateFailed(Notice& notice, std::string_view shownName);

@@ -1,5 +1,6 @@
 // CReaderDetector::WriteHbciFile: hbcikrnl.ini, read, merged (HbciMerge) and written back.
 #include <cstdlib>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -15,15 +16,23 @@ int CReaderDetector::WriteHbciFile()
 {
     // Set, even to an empty value, means the driver lives in that directory.
     const char* driverDir = std::getenv("veskrexdir");
-    const std::string path = WindowsFilePath("hbcikrnl.ini");
-    std::string oldText;
-    // No file yet is the normal first run. A file that is there but cannot be read would be
-    // lost if it were replaced, so it is left alone as one that cannot be created.
-    if (ReadTextFile(path, oldText) == ReadOutcome::Failed)
+    // Found once: the old text is read from the file that the new one then replaces.
+    TextFile file(WindowsFilePath("hbcikrnl.ini"));
+    try {
+        std::string oldText;
+        // No file yet is the normal first run. A file that is there but cannot be read (or is
+        // far too large to be ours) would be lost if it were replaced, so it is left alone as
+        // one that cannot be created.
+        if (file.Read(oldText) == ReadOutcome::Failed)
+            return ReportCreateFailed(m_notice, "HBCIKRNL.INI");
+        const std::string text = MergeHbciText(
+            oldText, m_nPortKind, driverDir ? std::optional<std::string_view>(driverDir) : std::nullopt);
+        return WriteConfigFile(m_notice, file, text, "HBCIKRNL.INI");
+    } catch (const std::bad_alloc&) {
+        // Out of memory for the merge: the file is as it was (a new version is never half
+        // in place), so say it could not be made rather than end the program.
         return ReportCreateFailed(m_notice, "HBCIKRNL.INI");
-    const std::string text = MergeHbciText(
-        oldText, m_nPortKind, driverDir ? std::optional<std::string_view>(driverDir) : std::nullopt);
-    return WriteConfigFile(m_notice, path, text, "HBCIKRNL.INI");
+    }
 }
 
 }  // namespace lesamo

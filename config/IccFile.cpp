@@ -33,7 +33,8 @@ int CReaderDetector::WriteIccFile()
                       kind == readerKrm ? kKrmDriverDll : kKavirex3DriverDll);
         text += entry;
     }
-    return WriteConfigFile(m_notice, WindowsFilePath("icchscr.ini"), text, "ICCHSCR.INI");
+    TextFile file(WindowsFilePath("icchscr.ini"));
+    return WriteConfigFile(m_notice, file, text, "ICCHSCR.INI");
 }
 
 }  // namespace lesamo

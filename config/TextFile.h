@@ -4,6 +4,8 @@
 // TextFile_win32.cpp implement the file operations; the line-end conversions are shared.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,10 +14,38 @@ namespace lesamo {
 enum class ReadOutcome { Read, Missing, Failed };
 enum class WriteOutcome { Written, CreateFailed, WriteFailed };
 
-/// Reads the file at `path` whole and in binary: every CR LF becomes LF, a Ctrl-Z is ordinary
-/// data, and the text ends at the first zero byte. Returns Missing when there is no such
-/// file (or no such directory) and Failed when something is there that cannot be read (a
-/// directory, no permission, a read error); `text` is empty then.
+/// A file larger than this is no configuration file of ours (the real ones hold a few
+/// kilobytes): it is neither read nor replaced (ReadOutcome::Failed). The bound keeps what a
+/// merge holds in memory (the text, its merge, the bytes on disk: three times as much) small
+/// for any machine, and still leaves a thousandfold margin.
+inline constexpr std::uint64_t kMaxTextFileBytes = std::uint64_t{64} << 20;
+
+/// A text file named once. Its place is found when the object is made and reading and
+/// replacing it go to that one place, whatever is renamed or relinked meanwhile. On POSIX a
+/// symbolic link on the way is followed only when it and the directory holding it belong to
+/// the user running the program or to root; otherwise the file counts as one that cannot be
+/// read (Failed) or created (CreateFailed), and nothing is touched.
+class TextFile {
+public:
+    explicit TextFile(const std::string& path);
+    ~TextFile();
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+
+    /// See ReadTextFile.
+    ReadOutcome Read(std::string& text);
+    /// See WriteTextFile.
+    WriteOutcome Write(std::string_view text);
+
+private:
+    struct Place;
+    std::unique_ptr<Place> m_place;
+};
+
+/// Reads the file at `path` whole and in binary, up to its first zero byte (where the text
+/// ends): every CR LF becomes LF, a Ctrl-Z is ordinary data. Returns Missing when there is no
+/// such file (or no such directory) and Failed when something is there that cannot be read (a
+/// directory, no permission, a read error, more than kMaxTextFileBytes); `text` is empty then.
 ReadOutcome ReadTextFile(const std::string& path, std::string& text);
 
 /// Writes `text`, every LF as CR LF, to a new file in the directory of `path` (of the file a
@@ -23,7 +53,8 @@ ReadOutcome ReadTextFile(const std::string& path, std::string& text);
 /// keeping the old file's permissions. Returns CreateFailed when the target is there but may
 /// not be written by this user (read-only) or cannot be replaced (a directory), or when no
 /// file can be created beside it; WriteFailed when writing or flushing fails (a full disk).
-/// On failure the old file is as it was and no temporary file is left.
+/// On failure the old file is as it was and no temporary file is left; on POSIX no signal that
+/// ends the program can leave one either (they wait until the new file is in place or gone).
 WriteOutcome WriteTextFile(const std::string& path, std::string_view text);
 
 /// The text of file bytes: CR LF turned into LF, cut at the first zero byte.

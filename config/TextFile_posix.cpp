@@ -1,14 +1,21 @@
-// Whole text files on POSIX: read with read(2); written to a mkstemp file beside the target,
-// fsync'ed, given the old file's mode (and owner), renamed over the target, and the directory
-// fsync'ed so that the rename itself survives a crash.
+// Whole text files on POSIX. The file's place (a descriptor of its directory and its name there)
+// is found once, component by component, following symbolic links only where they are safe;
+// reading and writing then use that descriptor alone (openat, renameat). A new version goes to
+// a temporary file beside the target, fsync'ed, given the old file's mode (and owner), renamed
+// over the target, and the directory fsync'ed so that the rename itself survives a crash.
 #include "config/TextFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <utility>
 
 namespace lesamo {
@@ -16,7 +23,7 @@ namespace {
 
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
     ~FileDescriptor()
     {
         if (m_fd >= 0)
@@ -24,13 +31,17 @@ public:
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
     int Get() const { return m_fd; }
     bool Valid() const { return m_fd >= 0; }
     /// Closes now; false when close reports an error (NFS reports late write errors there).
     bool Close()
     {
-        const int fd = m_fd;
-        m_fd = -1;
+        const int fd = std::exchange(m_fd, -1);
         return close(fd) == 0;
     }
 
@@ -38,51 +49,164 @@ private:
     int m_fd;
 };
 
-/// Removes the temporary file unless it has been put in place.
+constexpr int kMaxLinks = 40;   // as the kernel's own limit on a path's symbolic links
+
+/// A symbolic link is followed only when it and the directory that holds it belong to this
+/// user or to root: then nobody else can have chosen where it leads.
+bool SafeToFollow(const struct stat& link, const struct stat& directory)
+{
+    const uid_t self = geteuid();
+    return (link.st_uid == self || link.st_uid == 0) && (directory.st_uid == self || directory.st_uid == 0);
+}
+
+/// The directory descriptor and the name of the file `path` finally names, links followed
+/// (also a dangling one at the end, so that a new file goes to the link's target and the link
+/// stays). 0, or the errno that stopped the chase (EPERM for an unsafe link).
+int Chase(const std::string& path, FileDescriptor& directory, std::string& name)
+{
+    if (path.empty())
+        return ENOENT;
+    std::string rest = path;
+    directory = FileDescriptor(open(rest.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!directory.Valid())
+        return errno;
+    int links = 0;
+    for (;;) {
+        // The next component; the last one is the file's name.
+        std::size_t start = rest.find_first_not_of('/');
+        if (start == std::string::npos)
+            return EISDIR;                  // the path names a directory
+        const std::size_t end = std::min(rest.find('/', start), rest.size());
+        const std::string component = rest.substr(start, end - start);
+        const bool last = rest.find_first_not_of('/', end) == std::string::npos;
+        rest.erase(0, end);
+        if (component == "." || component == "..") {
+            if (last)
+                return EISDIR;
+            if (component == "..")
+                directory = FileDescriptor(openat(directory.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (!directory.Valid())
+                return errno;
+            continue;
+        }
+        if (component.size() > NAME_MAX)
+            return ENAMETOOLONG;
+        struct stat entry {};
+        if (fstatat(directory.Get(), component.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT && last) {
+                name = component;           // a new file
+                return 0;
+            }
+            return errno;
+        }
+        if (S_ISLNK(entry.st_mode)) {
+            struct stat holder {};
+            if (fstat(directory.Get(), &holder) != 0)
+                return errno;
+            if (!SafeToFollow(entry, holder))
+                return EPERM;
+            if (++links > kMaxLinks)
+                return ELOOP;
+            char target[PATH_MAX];
+            const ssize_t length = readlinkat(directory.Get(), component.c_str(), target, sizeof target);
+            if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
+                return length < 0 ? errno : ENAMETOOLONG;
+            // The rest of the path now goes on from where the link leads (its own directory
+            // for a relative one); at the end of the path, the target is the file itself.
+            rest.insert(0, std::string(target, static_cast<std::size_t>(length)) + "/");
+            if (target[0] == '/') {
+                directory = FileDescriptor(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (!directory.Valid())
+                    return errno;
+            }
+            continue;
+        }
+        if (last) {
+            name = component;
+            return 0;
+        }
+        directory = FileDescriptor(openat(directory.Get(), component.c_str(),
+                                          O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!directory.Valid())
+            return errno;
+    }
+}
+
+/// Holds back, while it lives, every signal that would end the program from outside (Ctrl-C,
+/// a hang-up, kill, a timer, a broken pipe...), so that a temporary file is always renamed or
+/// removed before one of them takes effect; and ignores SIGXFSZ, so that a file size limit
+/// makes the write fail (EFBIG) instead of ending the program. The faults stay deliverable.
+class SignalsHeld {
+public:
+    SignalsHeld()
+    {
+        sigset_t held;
+        sigfillset(&held);
+        for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT})
+            sigdelset(&held, fault);
+        // Ignored, not held: a blocked signal stays pending even while it is ignored.
+        sigdelset(&held, SIGXFSZ);
+        sigprocmask(SIG_BLOCK, &held, &m_before);
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGXFSZ, &ignore, &m_fileSize);
+    }
+    ~SignalsHeld()
+    {
+        sigaction(SIGXFSZ, &m_fileSize, nullptr);
+        sigprocmask(SIG_SETMASK, &m_before, nullptr);   // what came meanwhile is delivered now
+    }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t m_before{};
+    struct sigaction m_fileSize {};
+};
+
+/// A new file beside the target, "<name>.XXXXXX", created by this object alone (O_EXCL, no
+/// link followed) and removed when the object goes unless it has been put in place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::string path) : m_path(std::move(path)) {}
+    TemporaryFile(int directory, const std::string& target) : m_directory(directory)
+    {
+        static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        for (int attempt = 0; attempt < 100 && !m_fd.Valid(); ++attempt) {
+            unsigned char random[6] = {};
+            if (getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+                timespec now{};
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                const unsigned long long mix = static_cast<unsigned long long>(now.tv_nsec) * 2654435761ULL +
+                                               static_cast<unsigned long long>(getpid()) + static_cast<unsigned>(attempt);
+                std::memcpy(random, &mix, sizeof random);
+            }
+            std::string name = target + ".";
+            for (unsigned char r : random)
+                name += kLetters[r % (sizeof kLetters - 1)];
+            m_fd = FileDescriptor(openat(directory, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            if (m_fd.Valid())
+                m_name = std::move(name);
+            else if (errno != EEXIST)
+                break;
+        }
+    }
     ~TemporaryFile()
     {
-        if (!m_path.empty())
-            unlink(m_path.c_str());
+        if (!m_name.empty())
+            unlinkat(m_directory, m_name.c_str(), 0);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& Path() const { return m_path; }
-    void Keep() { m_path.clear(); }
+    FileDescriptor& File() { return m_fd; }
+    const std::string& Name() const { return m_name; }
+    void Keep() { m_name.clear(); }
 
 private:
-    std::string m_path;
+    int m_directory;
+    FileDescriptor m_fd;
+    std::string m_name;
 };
-
-std::string DirectoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-/// The file that `path` finally names: symbolic links are followed, also a dangling one, so
-/// that the new file replaces the link's target and the link stays.
-std::string FollowLinks(std::string path)
-{
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat status {};
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            return path;
-        char target[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target);
-        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
-            return path;
-        const std::string link(target, static_cast<std::size_t>(length));
-        path = link.front() == '/' ? link : DirectoryOf(path) + "/" + link;
-    }
-    return path;
-}
 
 bool WriteAll(int fd, std::string_view bytes)
 {
@@ -106,27 +230,44 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
-void SyncDirectory(const std::string& directory)
-{
-    // Makes the rename durable; file systems that cannot sync a directory need not.
-    FileDescriptor fd(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.Valid())
-        fsync(fd.Get());
-}
-
 }  // namespace
 
-ReadOutcome ReadTextFile(const std::string& path, std::string& text)
+struct TextFile::Place {
+    FileDescriptor directory;
+    std::string name;
+    int error = 0;              // why the place could not be found, 0 when it was
+};
+
+TextFile::TextFile(const std::string& path) : m_place(std::make_unique<Place>())
+{
+    m_place->error = Chase(path, m_place->directory, m_place->name);
+    if (m_place->error == 0) {
+        // Readable, the directory can also be fsync'ed after the rename.
+        FileDescriptor readable(openat(m_place->directory.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (readable.Valid())
+            m_place->directory = std::move(readable);
+    }
+}
+
+TextFile::~TextFile() = default;
+
+ReadOutcome TextFile::Read(std::string& text)
 {
     text.clear();
-    // O_NONBLOCK: a FIFO put in the file's place must not hang the program.
-    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (m_place->error != 0)
+        return m_place->error == ENOENT || m_place->error == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed;
+    // O_NONBLOCK: a FIFO put in the file's place must not hang the program. O_NOFOLLOW: a link
+    // put there since the place was found is not followed.
+    FileDescriptor fd(openat(m_place->directory.Get(), m_place->name.c_str(),
+                             O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
     if (!fd.Valid())
-        return errno == ENOENT || errno == ENOTDIR ? ReadOutcome::Missing : ReadOutcome::Failed;
+        return errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Failed;
     struct stat status {};
-    if (fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uint64_t>(status.st_size) > kMaxTextFileBytes)
         return ReadOutcome::Failed;
 
+    // Up to the first zero byte: nothing after it belongs to the text.
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(status.st_size) + 1);
     char buffer[1 << 16];
@@ -139,32 +280,39 @@ ReadOutcome ReadTextFile(const std::string& path, std::string& text)
         }
         if (count == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(count));
+        const void* zero = std::memchr(buffer, '\0', static_cast<std::size_t>(count));
+        bytes.append(buffer, zero ? static_cast<const char*>(zero) - buffer : count);
+        if (zero)
+            break;
+        if (bytes.size() > kMaxTextFileBytes)       // it grew since fstat
+            return ReadOutcome::Failed;
     }
     text = TextFromDisk(bytes);
     return ReadOutcome::Read;
 }
 
-WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
+WriteOutcome TextFile::Write(std::string_view text)
 {
-    const std::string target = FollowLinks(path);
+    if (m_place->error != 0)
+        return WriteOutcome::CreateFailed;
+    const int directory = m_place->directory.Get();
+    const char* name = m_place->name.c_str();
     struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
+    const bool exists = fstatat(directory, name, &old, AT_SYMLINK_NOFOLLOW) == 0;
     // A file this user may not write stays as it is, as it would if it were written in place;
     // faccessat with the effective ids lets root write anything, as root can.
-    if (exists && (!S_ISREG(old.st_mode) || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
+    if (exists && (!S_ISREG(old.st_mode) || faccessat(directory, name, W_OK, AT_EACCESS) != 0))
         return WriteOutcome::CreateFailed;
 
-    std::string name = target + ".XXXXXX";
-    FileDescriptor fd(mkostemp(name.data(), O_CLOEXEC));
+    const SignalsHeld held;
+    TemporaryFile temporary(directory, m_place->name);
+    FileDescriptor& fd = temporary.File();
     if (!fd.Valid())
         return WriteOutcome::CreateFailed;
-    TemporaryFile temporary(name);
-
     if (!WriteAll(fd.Get(), TextToDisk(text)))
         return WriteOutcome::WriteFailed;
-    // mkstemp made the file 0600; the programs that read it need the old file's access. The
-    // owner is set first because changing it clears set-id bits.
+    // The new file is 0600; the programs that read it need the old file's access. The owner is
+    // set first because changing it clears set-id bits.
     if (exists && geteuid() == 0 && fchown(fd.Get(), old.st_uid, old.st_gid) != 0)
         return WriteOutcome::WriteFailed;
     if (fchmod(fd.Get(), exists ? old.st_mode & 07777 : NewFileMode()) != 0)
@@ -172,10 +320,10 @@ WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
     if (fsync(fd.Get()) != 0 || !fd.Close())
         return WriteOutcome::WriteFailed;
 
-    if (rename(temporary.Path().c_str(), target.c_str()) != 0)
+    if (renameat(directory, temporary.Name().c_str(), directory, name) != 0)
         return WriteOutcome::CreateFailed;
     temporary.Keep();
-    SyncDirectory(DirectoryOf(target));
+    fsync(directory);   // makes the rename durable; where a directory cannot be synced, it need not
     return WriteOutcome::Written;
 }
 

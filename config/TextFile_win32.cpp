@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include <climits>
+#include <cstring>
 #include <utility>
 
 namespace lesamo {
@@ -119,8 +119,19 @@ bool PutInPlace(const std::string& path, ScratchFile& replacement, ScratchFile& 
 
 }  // namespace
 
-ReadOutcome ReadTextFile(const std::string& path, std::string& text)
+// Windows needs no chase of links here: only administrators can put a link into the Windows
+// directory. The place is the path as given.
+struct TextFile::Place {
+    std::string path;
+};
+
+TextFile::TextFile(const std::string& path) : m_place(std::make_unique<Place>(Place{path})) {}
+
+TextFile::~TextFile() = default;
+
+ReadOutcome TextFile::Read(std::string& text)
 {
+    const std::string& path = m_place->path;
     text.clear();
     // Others may read the file meanwhile but not change it under us.
     Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -130,10 +141,12 @@ ReadOutcome ReadTextFile(const std::string& path, std::string& text)
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadOutcome::Missing
                                                                               : ReadOutcome::Failed;
     }
-    std::string bytes;
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < INT_MAX)
-        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    if (!GetFileSizeEx(file.Get(), &size) || static_cast<std::uint64_t>(size.QuadPart) > kMaxTextFileBytes)
+        return ReadOutcome::Failed;
+    // Up to the first zero byte: nothing after it belongs to the text.
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     char buffer[1 << 16];
     for (;;) {
         DWORD count = 0;
@@ -141,14 +154,20 @@ ReadOutcome ReadTextFile(const std::string& path, std::string& text)
             return ReadOutcome::Failed;
         if (count == 0)
             break;
-        bytes.append(buffer, count);
+        const void* zero = std::memchr(buffer, '\0', count);
+        bytes.append(buffer, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer) : count);
+        if (zero)
+            break;
+        if (bytes.size() > kMaxTextFileBytes)       // it grew since GetFileSizeEx
+            return ReadOutcome::Failed;
     }
     text = TextFromDisk(bytes);
     return ReadOutcome::Read;
 }
 
-WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
+WriteOutcome TextFile::Write(std::string_view text)
 {
+    const std::string& path = m_place->path;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)

@@ -10,8 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/TextFile.h"
@@ -37,7 +40,8 @@ uid_t NobodyId()
 
 /// Runs `writer` of a detector with a Kavirex3 reader on com1 and a Kavirex(KRM) reader on
 /// com2 in a child process: as the user nobody when `asNobody`, with files limited to
-/// `fileSizeLimit` bytes when that is not 0 (writing beyond fails with EFBIG, as on a full disk).
+/// `fileSizeLimit` bytes when that is not 0 (writing beyond raises SIGXFSZ, whose default ends
+/// the process: the writer must turn it into a failed write, as on a full disk).
 ChildReport RunInChild(Writer writer, bool asNobody, rlim_t fileSizeLimit = 0)
 {
     int channel[2];
@@ -48,7 +52,6 @@ ChildReport RunInChild(Writer writer, bool asNobody, rlim_t fileSizeLimit = 0)
         close(channel[0]);
         if (fileSizeLimit != 0) {
             const rlimit limit{fileSizeLimit, fileSizeLimit};
-            std::signal(SIGXFSZ, SIG_IGN);
             if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(3);
         }
@@ -172,6 +175,132 @@ TEST(FullDisk, LeavesTheOldFileWholeAndNoTemporaryFile)
         EXPECT_EQ(old, ReadBytes(w.File(target.file)));
         EXPECT_EQ(std::vector<std::string>{target.file}, w.windowsDir.Names());
     }
+}
+
+TEST(Signals, NoneLeavesATemporaryFileBehind)
+{
+    // Children that write again and again are ended by a signal at some moment of a write:
+    // all but a few milliseconds of each round lie between creating the new file and renaming it.
+    TempDir dir;
+    const std::string text(2 << 20, 'x');
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGALRM}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            for (;;)
+                WriteTextFile((dir / "hbcikrnl.ini").string(), text);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        kill(child, signal);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, dir.Names()) << "signal " << signal;
+    }
+}
+
+TEST(HugeFile, IsNeitherReadNorReplaced)
+{
+    // Sparse: a terabyte costs no disk. Such a file is no configuration of ours.
+    for (const std::uint64_t size : {kMaxTextFileBytes + 1, std::uint64_t{1} << 40}) {
+        ConfigWriters w;
+        w.Slots(readerKavirex3, 0, 0, 0);
+        WriteBytes(w.File("hbcikrnl.ini"), "[CardReader]\r\n");
+        ASSERT_EQ(0, truncate(w.File("hbcikrnl.ini").c_str(), static_cast<off_t>(size)));
+        EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());
+        EXPECT_EQ(std::vector<std::string>{"Error: Create File: HBCIKRNL.INI "}, w.notice.texts);
+        EXPECT_EQ(size, fs::file_size(w.File("hbcikrnl.ini")));
+        EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());
+    }
+}
+
+TEST(HugeFile, MemoryRunningOutIsAFailedCreateNotACrash)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+    ConfigWriters w;
+    std::string old = "[CardReader]\r\n";
+    while (old.size() < (48u << 20))
+        old += "Key" + std::to_string(old.size()) + "=Installed\r\n";
+    WriteBytes(w.File("hbcikrnl.ini"), old);
+    // Room for the program as it is and a little more, not for three copies of the file.
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64u << 20);
+    int channel[2];
+    ASSERT_EQ(0, pipe(channel));
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{room, room};
+        setrlimit(RLIMIT_AS, &limit);
+        w.Slots(readerKavirex3, 0, 0, 0);
+        const int result = w.detector.WriteHbciFile();
+        const std::string report = std::to_string(result) + (w.notice.texts.empty() ? "" : " " + w.notice.texts[0]);
+        _exit(write(channel[1], report.data(), report.size()) > 0 ? 0 : 5);
+    }
+    close(channel[1]);
+    char buffer[200] = {};
+    const ssize_t length = read(channel[0], buffer, sizeof buffer - 1);
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ("-1 Error: Create File: HBCIKRNL.INI ", std::string(buffer, length > 0 ? length : 0));
+    EXPECT_EQ(old, ReadBytes(w.File("hbcikrnl.ini")));
+#endif
+}
+
+// --- Symbolic links another user may have planted ------------------------------------------
+
+class LinksOfAnotherUser : public AsNobody {};
+
+TEST_F(LinksOfAnotherUser, AreNotFollowed)
+{
+    // Root writes into a Windows directory that belongs to nobody, who has pointed both file
+    // names into a directory of root's alone.
+    ConfigWriters w;
+    TempDir rootOnly;
+    fs::permissions(rootOnly.Path(), fs::perms::owner_all);
+    WriteBytes(rootOnly / "key", "root's own\n");
+    fs::permissions(rootOnly / "key", fs::perms(0600));
+    ASSERT_EQ(0, chown(w.windowsDir.Path().c_str(), NobodyId(), NobodyId()));
+    fs::create_symlink(rootOnly / "key", w.File("hbcikrnl.ini"));
+    fs::create_symlink(rootOnly / "new.ini", w.File("icchscr.ini"));
+    for (const char* link : {"hbcikrnl.ini", "icchscr.ini"})
+        ASSERT_EQ(0, lchown(w.File(link).c_str(), NobodyId(), NobodyId()));
+    w.Slots(readerKavirex3, 0, 0, 0);
+    EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());
+    EXPECT_EQ(resultFailed, w.detector.WriteIccFile());
+    EXPECT_EQ((std::vector<std::string>{"Error: Create File: HBCIKRNL.INI ", "Error: Create File: ICCHSCR.INI "}),
+              w.notice.texts);
+    EXPECT_EQ("root's own\n", ReadBytes(rootOnly / "key"));
+    EXPECT_EQ(std::vector<std::string>{"key"}, rootOnly.Names());
+    EXPECT_EQ((std::vector<std::string>{"hbcikrnl.ini", "icchscr.ini"}), w.windowsDir.Names());
+
+    // Root's own link in a directory that nobody may change is followed.
+    ASSERT_EQ(0, lchown(w.File("hbcikrnl.ini").c_str(), 0, 0));
+    EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());          // the directory is nobody's
+    ASSERT_EQ(0, chown(w.windowsDir.Path().c_str(), 0, 0));
+    EXPECT_EQ(resultOk, w.detector.WriteHbciFile());
+    EXPECT_NE(std::string::npos, ReadBytes(rootOnly / "key").find("VeskKavirex3=Active"));
+}
+
+TEST(WriteTextFile, ReadsAndReplacesTheFileOfOneResolution)
+{
+    // A link changed between reading and writing does not move the write elsewhere.
+    TempDir dir;
+    WriteBytes(dir / "a.ini", "a\r\n");
+    WriteBytes(dir / "b.ini", "b\r\n");
+    fs::create_symlink("a.ini", dir / "hbcikrnl.ini");
+    TextFile file((dir / "hbcikrnl.ini").string());
+    std::string text;
+    EXPECT_EQ(ReadOutcome::Read, file.Read(text));
+    EXPECT_EQ("a\n", text);
+    fs::remove(dir / "hbcikrnl.ini");
+    fs::create_symlink("b.ini", dir / "hbcikrnl.ini");
+    EXPECT_EQ(WriteOutcome::Written, file.Write("a merged\n"));
+    EXPECT_EQ("a merged\r\n", ReadBytes(dir / "a.ini"));
+    EXPECT_EQ("b\r\n", ReadBytes(dir / "b.ini"));
 }
 
 TEST(WriteTextFile, RootMayWriteAReadOnlyFileAndItStaysReadOnly)
