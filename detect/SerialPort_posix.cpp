@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <utility>
 
 #include "detect/SerialPort.h"
@@ -90,15 +92,26 @@ timespec Now()
     return now;
 }
 
+// The line that a probe holds right now, for ReleaseHeldPortAfterSignal: its descriptor is
+// published only after its saved settings are complete, and withdrawn before the port gives
+// the line back itself.
+termios g_heldSettings{};
+volatile std::sig_atomic_t g_heldLine = -1;
+
 class PosixSerialPort : public SerialPort {
 public:
     PosixSerialPort(Descriptor fd, const termios& saved)
         : m_fd(std::move(fd)), m_saved(saved)
     {
+        g_heldSettings = m_saved;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        g_heldLine = m_fd.Get();
     }
 
     ~PosixSerialPort() override
     {
+        g_heldLine = -1;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
         ::tcsetattr(m_fd.Get(), TCSANOW, &m_saved);
         // The exclusive flag lives in the tty, not in our descriptor: it would outlast us
         // while anyone else keeps the device open.
@@ -276,6 +289,16 @@ public:
 };
 
 }  // namespace
+
+void ReleaseHeldPortAfterSignal() noexcept
+{
+    // tcsetattr and ioctl are plain system calls; the lock goes with the process.
+    const int fd = g_heldLine;
+    if (fd < 0)
+        return;
+    ::tcsetattr(fd, TCSANOW, &g_heldSettings);
+    ::ioctl(fd, TIOCNXCL);
+}
 
 PortOpener& SystemPorts()
 {

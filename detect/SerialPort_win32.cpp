@@ -123,6 +123,8 @@ private:
 
 }  // namespace
 
+void ReleaseHeldPortAfterSignal() noexcept {}
+
 PortOpener& SystemPorts()
 {
     static Win32Ports ports;

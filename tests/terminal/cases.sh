@@ -201,6 +201,33 @@ case_cancel_writes_nothing() {
     done
 }
 
+# Ctrl-C or a kill while a probe holds com1: the program gives the line back (its exclusive
+# use too, which on a pseudo-terminal would outlive it), so every next run finds the reader.
+case_signal_during_probe_frees_the_port() {
+    start_sim com1=kavirex3 com2=none com3=none com4=none
+    local way probes
+    for way in ctrl-c term; do
+        start_app
+        to_search
+        keys Enter
+        wait_for "$WARNING"
+        probes=$(grep -c 'com1 probe identify' "$WORK/sim.log" || true)
+        keys Enter
+        wait_log_count 'com1 probe identify' $((probes + 1))
+        case $way in
+        ctrl-c) keys C-c ;;
+        term) kill -TERM "$(app_pid)" ;;
+        esac
+        wait_exit "$([[ $way == ctrl-c ]] && echo 130 || echo 143)"
+    done
+    start_app
+    to_search
+    search
+    expect_results "${REX3_LINE}1"
+    keys Escape
+    wait_exit 0
+}
+
 # The About box from the system menu (F10 and Alt+Space); it closes with Enter, Escape and OK.
 case_about_box() {
     start_sim com1=none com2=none com3=none com4=none

@@ -73,6 +73,16 @@ sim_change() {
     wait_lines "$WORK/ready" $((before + 1))
 }
 
+# wait_log_count TEXT N : until reader-sim's log has N lines holding TEXT.
+wait_log_count() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        (($(grep -c -- "$1" "$WORK/sim.log" || true) >= $2)) && return 0
+        sleep 0.05
+    done
+    fail "reader-sim's log did not reach $2 lines of \"$1\""
+}
+
 wait_lines() {
     local file=$1 lines=$2 i
     for ((i = 0; i < 100; i++)); do

@@ -18,6 +18,7 @@ set(LESAMO_TERMINAL_CASES
     ok-without-search
     ok-write-failure
     cancel-writes-nothing
+    signal-during-probe-frees-the-port
     about-box
     not-a-terminal
     too-small-terminal

@@ -15,6 +15,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include "detect/SerialPort.h"
+
 namespace lesamo::term {
 
 namespace {
@@ -123,16 +125,19 @@ void RestoreAtExit()
     Terminal::Stop();
 }
 
-// The signals that end the program by default. Ctrl-C, a hang-up or a kill, and also an
-// abort or a crash, end it as the signal says (the same status, a core where one is due),
-// with the terminal usable.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE};
+// The signals that end the program by default. Ctrl-C, a hang-up or a kill, a timer or a
+// broken pipe, and also an abort or a crash, end it as the signal says (the same status, a
+// core where one is due), with the terminal usable and no serial line left held.
+constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
+                                  SIGPIPE, SIGPROF, SIGVTALRM, SIGXCPU, SIGABRT, SIGSEGV, SIGBUS,
+                                  SIGFPE,  SIGILL,  SIGTRAP,   SIGSYS};
 
 // endwin is not async-signal-safe; the process is ending and only this thread draws. The
 // handler runs with all ending signals blocked; one that still arrives inside it (a fault in
 // endwin itself, abort() unblocking SIGABRT) skips the restore and takes its default action.
 void OnFatalSignal(int signal)
 {
+    ReleaseHeldPortAfterSignal();
     static volatile std::sig_atomic_t restoring = 0;
     if (restoring == 0) {
         restoring = 1;
