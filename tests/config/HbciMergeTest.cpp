@@ -122,6 +122,20 @@ TEST(HbciMerge, MarkersCountOnlyAtTheStartOfALine)
               Merge(foreign, {{readerKavirex3, readerNone, readerNone, readerNone}}));
 }
 
+TEST(HbciMerge, LinesCountAfterLeadingBlanksAndTabs)
+{
+    // An ini reader skips blanks and tabs ahead of a line. Seen only in the first column,
+    // "  [Other]" would go as part of [VeskKavirex] with its key, and the indented key line and
+    // stale section would stay as a second, earlier [VeskKavirex3].
+    const Ports ports{{readerNone, readerKavirex3, readerNone, readerNone}};
+    const std::string once =
+        Merge("[CardReader]\nOther=Active\n  VeskKavirex3=Installed\n\n\t[VeskKavirex3]\nPort=1\nCtDllName=old.dll\n\n"
+              "[VeskKavirex]\nPort=2\n  [Other]\nKey=1\n",
+              ports);
+    EXPECT_EQ("[CardReader]\nVeskKavirex3=Active\nOther=Installed\n\n  [Other]\nKey=1\n\n" + Kavirex3Section('2'), once);
+    EXPECT_EQ(once, Merge(once, ports));
+}
+
 TEST(HbciMerge, DriverDirectoryStaysVerbatimAndIsRemovedWholeNextTime)
 {
     // Filled in before the port, the X would become the port digit; demoted afterwards,
