@@ -13,6 +13,7 @@ constexpr std::string_view kHeader = "[CardReader]\n";
 constexpr std::size_t kKeyLinePosition = 13;
 constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
 constexpr std::string_view kBlanks = " \t\v\f\r";      // white space within a line
+constexpr std::string_view kIndent = " \t";              // what an ini reader skips ahead of a line
 
 constexpr std::string_view kSectionMarker = "[Vesk";
 constexpr std::string_view kEntryMarker = "Vesk";
@@ -49,6 +50,13 @@ std::string_view Trimmed(std::string_view text)
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
+}
+
+/// The line as an ini reader looks at it: from its first character that is not a blank or tab.
+std::string_view Unindented(std::string_view line)
+{
+    const std::size_t first = line.find_first_not_of(kIndent);
+    return first == std::string_view::npos ? std::string_view() : line.substr(first);
 }
 
 /// Where the value "Active" of a line key=Active starts in `line`, or npos. White space around
@@ -115,9 +123,12 @@ std::string MergeHbciText(std::string_view oldText, const int (&portKinds)[kPort
         const std::size_t lineFeed = oldText.find('\n', start);
         const std::size_t next = lineFeed == std::string_view::npos ? oldText.size() : lineFeed + 1;
         const std::string_view line = oldText.substr(start, next - start);
-        if (line.front() == '[')
-            inOwnSection = line.starts_with(kSectionMarker);
-        if (inOwnSection || line.starts_with(kEntryMarker)) {
+        // Indented headers and key lines count as the reader sees them: "  [Other]" ends our
+        // section, "\t[VeskKavirex3]" starts one.
+        const std::string_view content = Unindented(line);
+        if (content.starts_with('['))
+            inOwnSection = content.starts_with(kSectionMarker);
+        if (inOwnSection || content.starts_with(kEntryMarker)) {
             text.append(oldText, kept, start - kept);
             kept = next;
         } else if (const std::size_t value = addsSection ? ActiveValue(line) : std::string_view::npos;

@@ -21,7 +21,8 @@ std::string DriverPath(std::optional<std::string_view> driverDir);
 /// count as readerNone). Only the text up to the first zero byte counts; it is trimmed, and
 /// unless it begins with the line "[CardReader]" it is replaced by that line alone. The
 /// program's own material is taken out: every section whose header line starts with "[Vesk"
-/// (up to the next line that starts with "[") and every line that starts with "Vesk". Then one
+/// (up to the next line that starts with "[") and every line that starts with "Vesk", each
+/// line read after its leading blanks and tabs as an ini reader reads it. Then one
 /// section per reader kind is appended for the lowest port with that kind; when one was,
 /// every other reader whose value is exactly "Active" (white space around it allowed)
 /// becomes "Installed", and the key line of

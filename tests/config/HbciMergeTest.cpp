@@ -122,6 +122,20 @@ TEST(HbciMerge, MarkersCountOnlyAtTheStartOfALine)
               Merge(foreign, {{readerKavirex3, readerNone, readerNone, readerNone}}));
 }
 
+TEST(HbciMerge, LinesCountAfterLeadingBlanksAndTabs)
+{
+    // An ini reader skips blanks and tabs ahead of a line. Seen only in the first column,
+    // "  [Other]" would go as part of [VeskKavirex] with its key, and the indented key line and
+    // stale section would stay as a second, earlier [VeskKavirex3].
+    const Ports ports{{readerNone, readerKavirex3, readerNone, readerNone}};
+    const std::string once =
+        Merge("[CardReader]\nOther=Active\n  VeskKavirex3=Installed\n\n\t[VeskKavirex3]\nPort=1\nCtDllName=old.dll\n\n"
+              "[VeskKavirex]\nPort=2\n  [Other]\nKey=1\n",
+              ports);
+    EXPECT_EQ("[CardReader]\nVeskKavirex3=Active\nOther=Installed\n\n  [Other]\nKey=1\n\n" + Kavirex3Section('2'), once);
+    EXPECT_EQ(once, Merge(once, ports));
+}
+
 TEST(HbciMerge, DriverDirectoryStaysVerbatimAndIsRemovedWholeNextTime)
 {
     // Filled in before the port, the X would become the port digit; demoted afterwards,
@@ -216,7 +230,8 @@ INSTANTIATE_TEST_SUITE_P(HbciMerge, BadInputs, testing::Values(
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
 
 /// A hbcikrnl.ini as other programs, earlier runs and accidents may leave it: the program's
-/// own material, other readers, markers inside other lines, blank space, stray bytes.
+/// own material, other readers, indented headers and key lines, markers inside other lines,
+/// blank space, stray bytes.
 std::string GenerateOldText(std::mt19937& random)
 {
     static const std::vector<std::string> kPieces = {
@@ -224,6 +239,7 @@ std::string GenerateOldText(std::mt19937& random)
         "VeskKavirex3=Installed\n", "VeskKavirex=Active\n", "Vesk\n", "Other=Active\n", "Other = Active \n",
         "Mode=Inactive\n", "ActiveX=1\n", "Comment=see [Vesk docs]\n", "Note=Vesk\n", "Port=1\n", "PIN-Entry=1\n",
         "CtDllName=C:\\X\\ctvskdrv.dll\n", "=Active\n", "Other=Active", "Key = Active\r", "\n", "\n\n", " ", "\t", "\r", "\v", "\f", "[", "]",
+        "  [Other]\n", "\t[VeskKavirex3]\n", " \t[VeskOld]\n", "  VeskKavirex3=Installed\n", "\tVesk\n",
         "Vesk", "=", "Active", "Installed", "\x1a", "\xDF", "x", "[CardReader]", std::string(1, '\0'),
     };
     std::string text;

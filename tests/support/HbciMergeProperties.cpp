@@ -31,6 +31,28 @@ std::string_view TrimRight(std::string_view text)
     return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
+/// The line as an ini reader looks at it: without the blanks and tabs ahead of it.
+std::string_view Content(std::string_view line)
+{
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first == std::string_view::npos ? std::string_view() : line.substr(first);
+}
+
+bool IsHeader(std::string_view line)
+{
+    return Content(line).starts_with("[");
+}
+
+bool IsOwnHeader(std::string_view line)
+{
+    return Content(line).starts_with("[Vesk");
+}
+
+bool IsOwnEntry(std::string_view line)
+{
+    return Content(line).starts_with("Vesk");
+}
+
 bool ValueIsActive(std::string_view line)
 {
     const std::size_t equals = line.find('=');
@@ -50,9 +72,9 @@ std::vector<std::string> ForeignLines(std::string_view text, bool demote)
     std::vector<std::string> lines;
     bool inOwnSection = false;
     for (std::string_view line : Lines(text)) {
-        if (line.starts_with("["))
-            inOwnSection = line.starts_with("[Vesk");
-        if (inOwnSection || line.starts_with("Vesk"))
+        if (IsHeader(line))
+            inOwnSection = IsOwnHeader(line);
+        if (inOwnSection || IsOwnEntry(line))
             continue;
         std::string kept(line);
         if (demote && ValueIsActive(line))
@@ -127,13 +149,15 @@ std::string CheckMergeProperties(std::string_view oldText, const int (&portKinds
     int activeCount = 0;
     bool inOwnSection = false;
     for (std::string_view line : Lines(merged)) {
-        if (line.starts_with("["))
-            inOwnSection = line.starts_with("[Vesk");
+        // Read as the merge's input reads, so an indented own line left behind shows up here
+        // with its indentation and does not match what the merge writes.
+        if (IsHeader(line))
+            inOwnSection = IsOwnHeader(line);
         if (ValueIsActive(line))
             ++activeCount;
-        if (!inOwnSection && line.starts_with("Vesk"))
+        if (!inOwnSection && IsOwnEntry(line))
             ownKeys.emplace_back(line);
-        if (inOwnSection && line.starts_with("["))
+        if (inOwnSection && IsHeader(line))
             ports.emplace_back(line);
         if (inOwnSection && line.starts_with("Port="))
             ports.back() += std::string(line);
