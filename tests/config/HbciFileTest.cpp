@@ -2,9 +2,12 @@
 // cannot.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "config/TextFile.h"
 #include "tests/support/ConfigWriters.h"
 
 namespace lesamo::test {
@@ -23,6 +26,21 @@ TEST(WriteHbciFile, MergesTheWorkedExampleByteForByte)
     EXPECT_EQ(ReadBytes(TestDataFile("hbcikrnl-example-new.ini")), ReadBytes(w.File("hbcikrnl.ini")));
     EXPECT_TRUE(w.notice.texts.empty());
     EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());   // no temporary file left
+}
+
+TEST(WriteHbciFile, LeavesAHugeFileAlone)
+{
+    // Sparse: a terabyte costs no disk. Such a file is no configuration of ours.
+    for (const std::uint64_t size : {kMaxTextFileBytes + 1, std::uint64_t{1} << 40}) {
+        ConfigWriters w;
+        w.Slots(readerKavirex3, readerNone, readerNone, readerNone);
+        WriteBytes(w.File("hbcikrnl.ini"), "[CardReader]\r\n");
+        ResizeFile(w.File("hbcikrnl.ini"), size);
+        EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());
+        EXPECT_EQ(std::vector<std::string>{"Error: Create File: HBCIKRNL.INI "}, w.notice.texts);
+        EXPECT_EQ(size, std::filesystem::file_size(w.File("hbcikrnl.ini")));
+        EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());
+    }
 }
 
 TEST(WriteHbciFile, StartsAFileOfItsOwnWhenThereIsNone)

@@ -198,21 +198,6 @@ TEST(Signals, NoneLeavesATemporaryFileBehind)
     }
 }
 
-TEST(HugeFile, IsNeitherReadNorReplaced)
-{
-    // Sparse: a terabyte costs no disk. Such a file is no configuration of ours.
-    for (const std::uint64_t size : {kMaxTextFileBytes + 1, std::uint64_t{1} << 40}) {
-        ConfigWriters w;
-        w.Slots(readerKavirex3, 0, 0, 0);
-        WriteBytes(w.File("hbcikrnl.ini"), "[CardReader]\r\n");
-        ASSERT_EQ(0, truncate(w.File("hbcikrnl.ini").c_str(), static_cast<off_t>(size)));
-        EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());
-        EXPECT_EQ(std::vector<std::string>{"Error: Create File: HBCIKRNL.INI "}, w.notice.texts);
-        EXPECT_EQ(size, fs::file_size(w.File("hbcikrnl.ini")));
-        EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());
-    }
-}
-
 TEST(HugeFile, MemoryRunningOutIsAFailedCreateNotACrash)
 {
 #if defined(__SANITIZE_ADDRESS__)

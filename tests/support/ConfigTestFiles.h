@@ -2,6 +2,7 @@
 // set for one test, whole files as bytes and the expected files in tests/data.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -49,6 +50,9 @@ void SetEnvironment(const std::string& name, const char* value);
 /// The whole file in binary; empty when it cannot be read.
 std::string ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+
+/// Makes the file `size` bytes long, sparse where the file system allows (zeros at the end).
+void ResizeFile(const std::filesystem::path& path, std::uint64_t size);
 
 /// A file of tests/data.
 std::filesystem::path TestDataFile(std::string_view name);
