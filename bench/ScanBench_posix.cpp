@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 // The probes show nothing; a scan that did would be a fault worth seeing.
 class PrintingNotice : public Notice {
 public:
-    void Show(const std::string& text, NoticeIcon) override
+    void Show(const std::string& text, MessageIcon) override
     {
         std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
     }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "detect/ReaderDetector.h"
-#include "ui/Notice.h"
+#include "common/Notice.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ constexpr PortCost kCosts[] = {
 };
 
 struct NoNotice : Notice {
-    void Show(const std::string&, NoticeIcon) override {}
+    void Show(const std::string&, MessageIcon) override {}
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 #include "config/ConfigFile.h"
 
 #include "config/TextFile.h"
-#include "detect/ReaderDetector.h"
+#include "common/ReaderTypes.h"
 
 namespace lesamo {
 namespace {
@@ -12,7 +12,7 @@ int Report(Notice& notice, std::string_view what, std::string_view shownName)
     std::string text(what);
     text += shownName;
     text += ' ';
-    notice.Show(text, NoticeIcon::Error);
+    notice.Show(text, MessageIcon::Error);
     return resultFailed;
 }
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "config/TextFile.h"
-#include "ui/Notice.h"
+#include "common/Notice.h"
 
 namespace lesamo {
 

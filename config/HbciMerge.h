@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "detect/ReaderDetector.h"
+#include "common/ReaderTypes.h"
 
 namespace lesamo {
 

@@ -4,15 +4,11 @@
 
 #include <string>
 
+#include "common/Notice.h"
+#include "common/ReaderTypes.h"
 #include "detect/SerialPort.h"
-#include "ui/Notice.h"
 
 namespace lesamo {
-
-enum ReaderKind { readerNone = 0, readerKrm = 1, readerKavirex3 = 2 };
-enum ResultCode { resultFailed = -1, resultNone = 0, resultOk = 1 };
-
-constexpr int kPortCount = 4;
 
 class CReaderDetector {
 public:

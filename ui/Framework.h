@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "common/Notice.h"
 #include "res/resource.h"
 
 namespace lesamo {
@@ -25,8 +26,6 @@ enum : unsigned {
     kSysCommandClose = 0xF060,
     kSysCommandMove = 0xF010,
 };
-
-enum class MessageIcon { None, Exclamation, Error, Information };
 
 struct CRect {
     int left = 0;

@@ -148,7 +148,7 @@ TEST(WriteHbciFile, LeavesADirectoryInItsPlaceAlone)
     w.Slots(readerKavirex3, readerNone, readerNone, readerNone);
     EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());
     EXPECT_EQ(std::vector<std::string>{"Error: Create File: HBCIKRNL.INI "}, w.notice.texts);
-    EXPECT_EQ(std::vector<NoticeIcon>{NoticeIcon::Error}, w.notice.icons);
+    EXPECT_EQ(std::vector<MessageIcon>{MessageIcon::Error}, w.notice.icons);
     EXPECT_EQ("kept", ReadBytes(w.File("hbcikrnl.ini") / "inside"));
     EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());
 }

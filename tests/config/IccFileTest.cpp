@@ -71,7 +71,7 @@ TEST(WriteIccFile, LeavesADirectoryInItsPlaceAlone)
     w.Slots(readerKrm, readerNone, readerNone, readerNone);
     EXPECT_EQ(resultFailed, w.detector.WriteIccFile());
     EXPECT_EQ(std::vector<std::string>{"Error: Create File: ICCHSCR.INI "}, w.notice.texts);
-    EXPECT_EQ(std::vector<NoticeIcon>{NoticeIcon::Error}, w.notice.icons);
+    EXPECT_EQ(std::vector<MessageIcon>{MessageIcon::Error}, w.notice.icons);
     EXPECT_TRUE(std::filesystem::is_directory(w.File("icchscr.ini")));
     EXPECT_EQ(std::vector<std::string>{"icchscr.ini"}, w.windowsDir.Names());
 }

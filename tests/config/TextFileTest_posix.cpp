@@ -65,7 +65,7 @@ ChildReport RunInChild(Writer writer, bool asNobody, rlim_t fileSizeLimit = 0)
         detector.m_nPortKind[1] = readerKrm;
         std::string report = std::to_string((detector.*writer)()) + "\n";
         for (std::size_t i = 0; i < notice.texts.size(); ++i)
-            report += (notice.icons[i] == NoticeIcon::Error ? "E " : "? ") + notice.texts[i] + "\n";
+            report += (notice.icons[i] == MessageIcon::Error ? "E " : "? ") + notice.texts[i] + "\n";
         const bool sent = write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
         _exit(sent ? 0 : 5);
     }

@@ -114,7 +114,7 @@ TEST(WriteFilesWin32, LeaveAReadOnlyTargetAsItWas)
         const int result = std::string(file) == "hbcikrnl.ini" ? w.detector.WriteHbciFile() : w.detector.WriteIccFile();
         EXPECT_EQ(resultFailed, result);
         EXPECT_EQ(std::vector<std::string>{"Error: Create File: " + std::string(shownName) + " "}, w.notice.texts);
-        EXPECT_EQ(std::vector<NoticeIcon>{NoticeIcon::Error}, w.notice.icons);
+        EXPECT_EQ(std::vector<MessageIcon>{MessageIcon::Error}, w.notice.icons);
         EXPECT_EQ(old, ReadBytes(w.File(file)));
         EXPECT_EQ(std::vector<std::string>{file}, w.windowsDir.Names());
     }

@@ -4,19 +4,19 @@
 #include <string>
 #include <vector>
 
-#include "ui/Notice.h"
+#include "common/Notice.h"
 
 namespace lesamo::test {
 
 class RecordingNotice : public Notice {
 public:
-    void Show(const std::string& text, NoticeIcon icon) override
+    void Show(const std::string& text, MessageIcon icon) override
     {
         texts.push_back(text);
         icons.push_back(icon);
     }
     std::vector<std::string> texts;
-    std::vector<NoticeIcon> icons;
+    std::vector<MessageIcon> icons;
 };
 
 }  // namespace lesamo::test

@@ -27,7 +27,7 @@ struct NoPorts : lesamo::PortOpener {
 };
 
 struct PrintedNotice : lesamo::Notice {
-    void Show(const std::string& text, lesamo::NoticeIcon) override
+    void Show(const std::string& text, lesamo::MessageIcon) override
     {
         std::printf("notice: %s\n", text.c_str());
         ++g_failures;

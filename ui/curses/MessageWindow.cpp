@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cwctype>
 
-#include "ui/Notice.h"
+#include "common/Notice.h"
 
 namespace lesamo::term {
 
@@ -66,11 +66,10 @@ int VisibleLength(const std::string& text)
 // Windows shows a message box without an owner and without a caption under "Fehler".
 class TerminalNotice : public Notice {
 public:
-    void Show(const std::string& text, NoticeIcon icon) override
+    void Show(const std::string& text, MessageIcon icon) override
     {
-        const MessageIcon look = icon == NoticeIcon::Error ? MessageIcon::Error : MessageIcon::Exclamation;
         if (Terminal::Active() != nullptr) {
-            ShowMessageWindow(text, "Fehler", look);
+            ShowMessageWindow(text, "Fehler", icon);
             return;
         }
         // No terminal session (not reachable from the dialog, kept for safety): the text as

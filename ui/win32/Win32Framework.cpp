@@ -5,12 +5,24 @@
 
 #include <string>
 
+#include "common/Notice.h"
 #include "ui/Framework.h"
-#include "ui/Notice.h"
 
 namespace lesamo {
 
 namespace {
+
+/// The message-box style of an icon.
+UINT IconStyle(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::None:        break;
+    case MessageIcon::Exclamation: return MB_ICONEXCLAMATION;
+    case MessageIcon::Error:       return MB_ICONERROR;
+    case MessageIcon::Information: return MB_ICONINFORMATION;
+    }
+    return 0;
+}
 
 HINSTANCE AppInstance()
 {
@@ -90,14 +102,7 @@ public:
 
     int ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override
     {
-        UINT type = MB_OK;
-        switch (icon) {
-        case MessageIcon::None:        break;
-        case MessageIcon::Exclamation: type |= MB_ICONEXCLAMATION; break;
-        case MessageIcon::Error:       type |= MB_ICONERROR; break;
-        case MessageIcon::Information: type |= MB_ICONINFORMATION; break;
-        }
-        return MessageBoxA(m_hWnd, text.c_str(), caption.c_str(), type);
+        return MessageBoxA(m_hWnd, text.c_str(), caption.c_str(), MB_OK | IconStyle(icon));
     }
 
     // The window's own procedure does what DefDlgProc would do after a dialog procedure
@@ -207,10 +212,9 @@ private:
 // dialog cannot be used while one is open.
 class Win32Notice : public Notice {
 public:
-    void Show(const std::string& text, NoticeIcon icon) override
+    void Show(const std::string& text, MessageIcon icon) override
     {
-        const UINT type = MB_OK | MB_TASKMODAL | (icon == NoticeIcon::Error ? MB_ICONERROR : MB_ICONEXCLAMATION);
-        MessageBoxA(nullptr, text.c_str(), nullptr, type);
+        MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK | MB_TASKMODAL | IconStyle(icon));
     }
 };
 
