@@ -8,24 +8,12 @@ endif()
 add_executable(ansi-to-mvg ${CMAKE_CURRENT_LIST_DIR}/AnsiToMvg.cpp)
 target_compile_options(ansi-to-mvg PRIVATE -Wall -Wextra -Wpedantic -Werror)
 
-set(LESAMO_TERMINAL_CASES
-    dialog-texts-and-tab-order
-    search-nothing-found
-    search-one-reader
-    two-readers-then-ok
-    unplugged-reader-stays-listed
-    result-box-scrolls
-    ok-without-search
-    ok-write-failure
-    cancel-writes-nothing
-    signal-during-probe-frees-the-port
-    about-box
-    not-a-terminal
-    too-small-terminal
-    resize-during-scan
-    lost-terminal
-    crash-restores-terminal
-    demo)
+# The cases are the functions case_<name> of cases.sh, listed there once; a change to the
+# script configures anew.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/cases.sh LESAMO_TERMINAL_CASES REGEX "^case_[a-z0-9_]+\\(\\)")
+list(TRANSFORM LESAMO_TERMINAL_CASES REPLACE "^case_([a-z0-9_]+)\\(\\).*$" "\\1")
+list(TRANSFORM LESAMO_TERMINAL_CASES REPLACE "_" "-")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/cases.sh)
 
 set(environment "LESAMO=$<TARGET_FILE:lesamo>" "READER_SIM=$<TARGET_FILE:reader-sim>")
 if(LESAMO_SANITIZE)
