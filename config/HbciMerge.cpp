@@ -10,7 +10,7 @@ namespace {
 constexpr std::string_view kHeader = "[CardReader]\n";
 // Right behind "[CardReader]" and one line feed: the header's own, or the first line feed of
 // the appended section when nothing but the header was left.
-constexpr std::size_t kKeyLinePosition = 13;
+constexpr std::size_t kKeyLinePosition = kHeader.size();
 constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
 constexpr std::string_view kBlanks = " \t\v\f\r";      // white space within a line
 constexpr std::string_view kIndent = " \t";              // what an ini reader skips ahead of a line

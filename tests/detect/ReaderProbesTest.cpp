@@ -1,6 +1,10 @@
 // The two probes against scripted ports: exact line patterns, waits and judgements.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
+#include <string>
+
 #include "detect/ReaderDetector.h"
 #include "tests/fakes/FakeSerialPorts.h"
 #include "tests/fakes/RecordingNotice.h"
@@ -59,6 +63,27 @@ struct ReplyCase {
     int expected;
 };
 
+void PrintTo(const ReplyCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
+
+/// The case's description as a test name: "name alone" is NameAlone.
+std::string CaseName(const testing::TestParamInfo<ReplyCase>& info)
+{
+    std::string name;
+    bool wordStart = true;
+    for (const char c : std::string(info.param.what)) {
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0) {
+            wordStart = true;
+            continue;
+        }
+        name += wordStart ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+        wordStart = false;
+    }
+    return name;
+}
+
 class Kavirex3Reply : public testing::TestWithParam<ReplyCase> {};
 
 TEST_P(Kavirex3Reply, IsJudgedByTheNameInTheText)
@@ -81,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"name beyond byte 100", std::string(200, '.') + "Kavirex3", resultNone},
         ReplyCase{"no reply", "", resultNone},
         ReplyCase{"wake reply", "?x", resultNone}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    CaseName);
 
 class KrmReply : public testing::TestWithParam<ReplyCase> {};
 
@@ -103,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"zero first byte then question mark", std::string("\0?", 2), resultNone},
         ReplyCase{"long reply", "?" + std::string(300, 'z'), resultOk},
         ReplyCase{"no reply", "", resultNone}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    CaseName);
 
 TEST(Probes, FailedReadCountsAsNoReply)
 {

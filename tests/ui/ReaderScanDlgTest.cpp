@@ -46,12 +46,6 @@ struct OpenDialog {
     std::vector<std::string> shownAtInit;
 };
 
-TEST(Texts, AreWindows1252)
-{
-    EXPECT_EQ(std::string("\xDF"), std::string("ß"));
-    EXPECT_EQ(std::string("Anschlu\xDF"), std::string("Anschluß"));
-}
-
 TEST(ReaderScanDlgInit, ShowsAnEmptyResultBoxTheAboutEntryAndTheIcons)
 {
     OpenDialog d;
