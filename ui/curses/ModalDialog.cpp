@@ -9,6 +9,7 @@
 #include "ui/curses/DialogTemplates.h"
 #include "ui/curses/MessageWindow.h"
 #include "ui/curses/Terminal.h"
+#include "ui/curses/Windows1252Text.h"
 
 namespace lesamo {
 

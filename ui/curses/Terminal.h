@@ -132,11 +132,4 @@ void DrawRule(Point at, int cols, Style style);
 /// A scroll arrow (up or down) on the frame of a box.
 void DrawArrow(Point at, bool up, Style style);
 
-/// The Windows-1252 text split into lines of at most `width` cells, breaking at blanks where
-/// it can; "\r\n" and "\n" end a line.
-std::vector<std::string> WrapText(std::string_view text, int width);
-
-/// The Windows-1252 character for a typed character, 0 when it has none.
-char ToWindows1252(wchar_t ch);
-
 }  // namespace lesamo::term
