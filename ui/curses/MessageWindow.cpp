@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "ui/Notice.h"
+#include "ui/curses/Drawing.h"
 #include "ui/curses/Windows1252Text.h"
 
 namespace lesamo::term {

@@ -7,6 +7,7 @@
 #include "res/Texts.h"
 #include "ui/Framework.h"
 #include "ui/curses/DialogTemplates.h"
+#include "ui/curses/Drawing.h"
 #include "ui/curses/MessageWindow.h"
 #include "ui/curses/Terminal.h"
 #include "ui/curses/Windows1252Text.h"

@@ -1,47 +1,13 @@
 // The terminal session behind the curses front end: start and restore, the stack of modal
-// windows (dialogs, message boxes, menus), keys, and the drawing primitives they share.
+// windows (dialogs, message boxes, menus), and keys.
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "ui/curses/Drawing.h"
+
 namespace lesamo::term {
-
-struct Point {
-    int row = 0;
-    int col = 0;
-};
-
-struct Size {
-    int rows = 0;
-    int cols = 0;
-};
-
-/// What a cell looks like. Colours where the terminal has them, attributes otherwise.
-enum class Style {
-    Desktop,
-    Dialog,
-    CaptionActive,
-    CaptionInactive,
-    Button,
-    ButtonDefault,
-    ButtonFocused,
-    ButtonPressed,
-    Edit,
-    EditFocused,
-    Menu,
-    MenuSelected,
-    IconWarning,
-    IconError,
-    IconInfo,
-    ArtCard,
-    ArtChip,
-    ArtReader,
-    ArtLed,
-    ArtCable,
-    TooSmall,
-};
 
 enum class KeyCode {
     None,
@@ -116,20 +82,5 @@ private:
     std::vector<Window*> m_stack;
     int m_failedReads = 0;     // blocking reads failed in a row (the terminal may be gone)
 };
-
-/// The one output function for program text: `text` is Windows-1252; it is converted to the
-/// terminal's character set here and nowhere else. Writes at most `width` cells, clipped to
-/// the screen. With `accessKeys`, '&' marks the next letter (underlined) and "&&" is '&'.
-/// Returns the number of cells written.
-int DrawText(Point at, std::string_view text, int width, Style style, bool accessKeys = false);
-
-/// Fills a rectangle with blanks of `style`.
-void FillRect(Point at, Size size, Style style);
-/// A single-line box on the outline of the rectangle.
-void DrawBox(Point at, Size size, Style style);
-/// A horizontal rule joining the sides of a box (a menu separator).
-void DrawRule(Point at, int cols, Style style);
-/// A scroll arrow (up or down) on the frame of a box.
-void DrawArrow(Point at, bool up, Style style);
 
 }  // namespace lesamo::term
