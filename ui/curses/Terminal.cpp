@@ -1,5 +1,5 @@
 // The curses session: start, restore (also from std::atexit and fatal signals), the modal
-// window stack, and key decoding.
+// window stack, and what a failed read of the keys means.
 #include "ui/curses/Terminal.h"
 
 #include <algorithm>
@@ -146,7 +146,7 @@ void Terminal::RunModal(Window& window) noexcept
     m_stack.push_back(&window);
     while (!window.IsClosed()) {
         Redraw();
-        const Key key = ReadKey();
+        const Key key = NextKey();
         if (key.code == KeyCode::None || key.code == KeyCode::Resize)
             continue;
         // Keys typed at the too-small message would act on a dialog nobody can see.
@@ -192,74 +192,25 @@ void Terminal::Redraw() noexcept
     refresh();
 }
 
-Key Terminal::ReadKey()
+Key Terminal::NextKey()
 {
-    wint_t ch = 0;
-    errno = 0;
-    const int kind = get_wch(&ch);
-    if (kind == ERR) {
-        // This read blocks: it fails when a signal interrupts it (EINTR) or when the terminal
-        // is gone. After a hang-up the line reads as end of file or fails with EIO at once,
-        // for ever, and is no terminal any more (tcgetattr fails): without this the modal
-        // loop would spin. A SIGHUP that ends the program does not get here; an ignored one
-        // (trap '' HUP) does.
-        if (errno == EINTR) {
-            m_failedReads = 0;
-            return {};
-        }
-        if (errno == EIO || !isatty(STDIN_FILENO) || ++m_failedReads >= kFailedReadsLimit)
-            EndWithoutTerminal();
+    Key key;
+    if (ReadKey(key)) {
+        m_failedReads = 0;
+        return key;
+    }
+    // This read blocks: it fails when a signal interrupts it (EINTR) or when the terminal
+    // is gone. After a hang-up the line reads as end of file or fails with EIO at once,
+    // for ever, and is no terminal any more (tcgetattr fails): without this the modal
+    // loop would spin. A SIGHUP that ends the program does not get here; an ignored one
+    // (trap '' HUP) does.
+    if (errno == EINTR) {
+        m_failedReads = 0;
         return {};
     }
-    m_failedReads = 0;
-    if (kind == KEY_CODE_YES) {
-        switch (ch) {
-        case KEY_BTAB: return {KeyCode::BackTab};
-        case KEY_ENTER: return {KeyCode::Enter};
-        case KEY_UP: return {KeyCode::Up};
-        case KEY_DOWN: return {KeyCode::Down};
-        case KEY_LEFT: return {KeyCode::Left};
-        case KEY_RIGHT: return {KeyCode::Right};
-        case KEY_PPAGE: return {KeyCode::PageUp};
-        case KEY_NPAGE: return {KeyCode::PageDown};
-        case KEY_HOME: return {KeyCode::Home};
-        case KEY_END: return {KeyCode::End};
-        case KEY_F(1): return {KeyCode::F1};
-        case KEY_F(10): return {KeyCode::F10};
-        case KEY_RESIZE:
-            // The terminal may have reflowed or cleared what curses believes is on it (a
-            // resize while a scan blocked us): paint everything anew, not just the changes.
-            clearok(curscr, TRUE);
-            return {KeyCode::Resize};
-        default: return {};
-        }
-    }
-    switch (ch) {
-    case L'\t': return {KeyCode::Tab};
-    case L'\r':
-    case L'\n': return {KeyCode::Enter};
-    case L' ': return {KeyCode::Space};
-    case 0xA0: return {KeyCode::AltSpace};      // a terminal that sets the eighth bit for Alt
-    case 0x0C:                                  // Ctrl-L: repaint a garbled screen
-        clearok(curscr, TRUE);
-        return {KeyCode::Resize};
-    case 0x1B: {
-        // Alt+Space arrives as Escape followed at once by a blank; Escape alone has no
-        // follower within the escape delay that curses already waited.
-        nodelay(stdscr, TRUE);
-        wint_t next = 0;
-        const int nextKind = get_wch(&next);
-        nodelay(stdscr, FALSE);
-        if (nextKind == ERR)
-            return {KeyCode::Escape};
-        if (nextKind == OK && next == L' ')
-            return {KeyCode::AltSpace};
-        return {};                              // Alt with another key: not ours
-    }
-    default:
-        return {KeyCode::Char, static_cast<wchar_t>(ch)};
-    }
+    if (errno == EIO || !isatty(STDIN_FILENO) || ++m_failedReads >= kFailedReadsLimit)
+        EndWithoutTerminal();
+    return {};
 }
-
 
 }  // namespace lesamo::term

@@ -1,40 +1,14 @@
 // The terminal session behind the curses front end: start and restore, the stack of modal
-// windows (dialogs, message boxes, menus), and keys.
+// windows (dialogs, message boxes, menus) that gets the keys.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "ui/curses/Drawing.h"
+#include "ui/curses/Keys.h"
 
 namespace lesamo::term {
-
-enum class KeyCode {
-    None,
-    Char,
-    Tab,
-    BackTab,
-    Enter,
-    Escape,
-    Space,
-    Up,
-    Down,
-    Left,
-    Right,
-    PageUp,
-    PageDown,
-    Home,
-    End,
-    F1,
-    F10,
-    AltSpace,
-    Resize,
-};
-
-struct Key {
-    KeyCode code = KeyCode::None;
-    wchar_t ch = 0;     // KeyCode::Char: the character typed
-};
 
 /// One window on the stack. The terminal draws the stack bottom-up and gives the keys to the
 /// window on top; a window on top runs until it reports itself closed.
@@ -70,13 +44,15 @@ public:
     static Terminal* Active();
 
     /// Puts `window` on top and hands it the keys until it is closed, then takes it off.
-    /// When the terminal goes away meanwhile, the program ends here (see ReadKey).
+    /// When the terminal goes away meanwhile, the program ends here (see NextKey).
     void RunModal(Window& window) noexcept;
     /// Draws the whole stack (or the too-small message) and updates the screen.
     void Redraw() noexcept;
 
 private:
-    Key ReadKey();
+    /// The next key; KeyCode::None after a failed read. Ends the program when the terminal
+    /// is gone.
+    Key NextKey();
     bool Fits() const;
 
     std::vector<Window*> m_stack;
