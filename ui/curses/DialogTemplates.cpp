@@ -1,12 +1,15 @@
 // Dialogs 100 and 102 for the terminal, built from the geometry and texts the resource script
-// uses, and the text art that stands in for icon 128 and bitmap 131.
+// uses, the text art that stands in for icon 128 and bitmap 131, and the framework's loading
+// of these resources (the icon, the string table).
 #include "ui/curses/DialogTemplates.h"
 
 #include <algorithm>
+#include <string>
 
 #include "res/Layout.h"
 #include "res/Texts.h"
 #include "res/resource.h"
+#include "ui/Framework.h"
 
 namespace lesamo::term {
 
@@ -102,3 +105,30 @@ const DialogTemplate* FindDialogTemplate(int id)
 }
 
 }  // namespace lesamo::term
+
+namespace lesamo {
+
+// The framework's resource loading on the terminal: the application icon is its text art,
+// and the string table holds the one string the dialogs load.
+
+int SystemIconWidth()
+{
+    return term::kIconArt.Cols();
+}
+
+int SystemIconHeight()
+{
+    return term::kIconArt.Rows();
+}
+
+std::string LoadResourceString(int nID)
+{
+    return nID == IDS_ABOUTBOX ? TXT_ABOUT_MENU_ENTRY : "";
+}
+
+IconHandle LoadResourceIcon(int nID)
+{
+    return nID == IDR_MAINFRAME ? &term::kIconArt : nullptr;
+}
+
+}  // namespace lesamo

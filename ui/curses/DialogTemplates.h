@@ -1,6 +1,7 @@
 // The two dialog templates as the terminal shows them: the same controls, ids, texts, tab
 // order and dialog-unit positions as the resource script, and the rule that turns dialog
-// units into character cells.
+// units into character cells. The framework's LoadResourceString and LoadResourceIcon are
+// defined beside them.
 #pragma once
 
 #include <string_view>

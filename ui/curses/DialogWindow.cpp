@@ -1,10 +1,9 @@
 // The framework's modal dialogs on the terminal: a dialog window drawn from its template, the
-// keyboard of a Windows dialog, the system menu, and the resources the dialogs load.
+// keyboard of a Windows dialog, and the system menu.
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "res/Texts.h"
 #include "ui/Framework.h"
 #include "ui/curses/DialogTemplates.h"
 #include "ui/curses/Drawing.h"
@@ -436,26 +435,6 @@ int RunModalDialog(CDialog& dialog, CDialog*)
 void CWinApp::Enable3dControls()
 {
     // A terminal has no three-dimensional control look to turn on.
-}
-
-int SystemIconWidth()
-{
-    return term::kIconArt.Cols();
-}
-
-int SystemIconHeight()
-{
-    return term::kIconArt.Rows();
-}
-
-std::string LoadResourceString(int nID)
-{
-    return nID == IDS_ABOUTBOX ? TXT_ABOUT_MENU_ENTRY : "";
-}
-
-IconHandle LoadResourceIcon(int nID)
-{
-    return nID == IDR_MAINFRAME ? &term::kIconArt : nullptr;
 }
 
 }  // namespace lesamo
