@@ -85,7 +85,8 @@ const DialogTemplate* FindDialogTemplate(int id)
             {IDOK, ControlKind::PushButton, TXT_OK, {LAYOUT_MAIN_OK}, true, true},
             {IDCANCEL, ControlKind::PushButton, TXT_CANCEL, {LAYOUT_MAIN_CANCEL}, false, true},
             {IDC_SEARCH, ControlKind::PushButton, TXT_SEARCH, {LAYOUT_MAIN_SEARCH}, false, true},
-            {IDC_RESULT, ControlKind::Edit, "", {LAYOUT_MAIN_RESULT}, false, true},
+            {.id = IDC_RESULT, .kind = ControlKind::Edit, .text = "", .rect = {LAYOUT_MAIN_RESULT}, .tabStop = true,
+                .multiLine = true},
             {IDC_STATIC, ControlKind::Text, TXT_INSTRUCTION, {LAYOUT_MAIN_INSTRUCTION}},
             {IDC_STATIC, ControlKind::Picture, "", {LAYOUT_MAIN_PICTURE}, false, false, &kReaderArt},
         }};

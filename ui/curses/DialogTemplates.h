@@ -45,6 +45,7 @@ struct ControlTemplate {
     bool isDefault = false;     // the default push button (Enter anywhere else presses it)
     bool tabStop = false;
     const TextArt* art = nullptr;
+    bool multiLine = false;     // an edit box of several lines, scrolled by the vertical keys
 };
 
 struct DialogTemplate {

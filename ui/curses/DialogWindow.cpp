@@ -72,6 +72,12 @@ void DrawArt(const TextArt& art, const CellRect& cells, Point client)
     }
 }
 
+// What the window keeps for one control of its template.
+struct ControlState {
+    std::string text;
+    int scroll = 0;     // first line an edit box shows
+};
+
 class DialogWindow : public Window, public DialogHost {
 public:
     DialogWindow(CDialog& dialog, const DialogTemplate& dialogTemplate);
@@ -101,6 +107,7 @@ public:
 private:
     int IndexOf(int nIDC) const;
     bool IsButton(std::size_t index) const;
+    bool IsMultiLineEdit(std::size_t index) const;
     void MoveFocus(int step);
     void Scroll(int lines);
     void Command(int nId);
@@ -110,9 +117,8 @@ private:
 
     CDialog& m_dialog;
     const DialogTemplate& m_template;
-    std::vector<std::string> m_texts;       // one per control, in template order
+    std::vector<ControlState> m_controls;   // one per control, in template order
     std::size_t m_nFocus = 0;
-    int m_nScroll = 0;                      // first line the edit box shows
     int m_nPressed = 0;                     // the command being handled, drawn pressed
     bool m_bEnded = false;
     int m_nResult = -1;
@@ -125,7 +131,7 @@ DialogWindow::DialogWindow(CDialog& dialog, const DialogTemplate& dialogTemplate
     : m_dialog(dialog), m_template(dialogTemplate)
 {
     for (const ControlTemplate& control : m_template.controls)
-        m_texts.emplace_back(control.text);
+        m_controls.push_back({control.text});
 }
 
 void DialogWindow::FocusFirst()
@@ -194,7 +200,7 @@ void DialogWindow::DrawControl(std::size_t index, Point client, bool active)
         FillRect(at, {1, cells.cols}, style);
         DrawText(at, "[", 1, style);
         DrawText({at.row, at.col + cells.cols - 1}, "]", 1, style);
-        const std::string& text = m_texts[index];
+        const std::string& text = m_controls[index].text;
         const int width = std::min(static_cast<int>(text.size()), cells.cols - 2);
         DrawText({at.row, at.col + (cells.cols - width) / 2}, text, width, style, true);
         break;
@@ -203,19 +209,20 @@ void DialogWindow::DrawControl(std::size_t index, Point client, bool active)
         const Point at{client.row + cells.row, client.col + cells.col};
         DrawBox(at, {cells.rows, cells.cols}, focused ? Style::EditFocused : Style::Dialog);
         FillRect({at.row + 1, at.col + 1}, {cells.rows - 2, cells.cols - 2}, Style::Edit);
-        const std::vector<std::string> lines = EditLines(m_texts[index]);
+        const std::vector<std::string> lines = EditLines(m_controls[index].text);
+        const int scroll = m_controls[index].scroll;
         const int visible = cells.rows - 2;
-        for (int row = 0; row < visible && m_nScroll + row < static_cast<int>(lines.size()); ++row)
-            DrawText({at.row + 1 + row, at.col + 1}, lines[static_cast<std::size_t>(m_nScroll + row)], cells.cols - 2, Style::Edit);
+        for (int row = 0; row < visible && scroll + row < static_cast<int>(lines.size()); ++row)
+            DrawText({at.row + 1 + row, at.col + 1}, lines[static_cast<std::size_t>(scroll + row)], cells.cols - 2, Style::Edit);
         const Style arrows = focused ? Style::EditFocused : Style::Dialog;
-        if (m_nScroll > 0)
+        if (scroll > 0)
             DrawArrow({at.row + 1, at.col + cells.cols - 1}, true, arrows);
-        if (m_nScroll + visible < static_cast<int>(lines.size()))
+        if (scroll + visible < static_cast<int>(lines.size()))
             DrawArrow({at.row + cells.rows - 2, at.col + cells.cols - 1}, false, arrows);
         break;
     }
     case ControlKind::Text: {
-        const std::vector<std::string> lines = WrapText(m_texts[index], cells.cols);
+        const std::vector<std::string> lines = WrapText(m_controls[index].text, cells.cols);
         for (int row = 0; row < cells.rows && row < static_cast<int>(lines.size()); ++row)
             DrawText({client.row + cells.row + row, client.col + cells.col}, lines[static_cast<std::size_t>(row)], cells.cols, Style::Dialog, true);
         break;
@@ -242,6 +249,12 @@ bool DialogWindow::IsButton(std::size_t index) const
     return index < m_template.controls.size() && m_template.controls[index].kind == ControlKind::PushButton;
 }
 
+bool DialogWindow::IsMultiLineEdit(std::size_t index) const
+{
+    return index < m_template.controls.size() && m_template.controls[index].kind == ControlKind::Edit
+        && m_template.controls[index].multiLine;
+}
+
 void DialogWindow::MoveFocus(int step)
 {
     const std::size_t count = m_template.controls.size();
@@ -257,12 +270,13 @@ void DialogWindow::MoveFocus(int step)
 
 void DialogWindow::Scroll(int lines)
 {
-    const int index = IndexOf(IDC_RESULT);
-    if (index < 0)
+    // Only the focused edit box scrolls, and only one of several lines.
+    if (!IsMultiLineEdit(m_nFocus))
         return;
-    const int total = static_cast<int>(EditLines(m_texts[static_cast<std::size_t>(index)]).size());
-    const int visible = ToCells(m_template.controls[static_cast<std::size_t>(index)].rect).rows - 2;
-    m_nScroll = std::clamp(m_nScroll + lines, 0, std::max(0, total - visible));
+    ControlState& control = m_controls[m_nFocus];
+    const int total = static_cast<int>(EditLines(control.text).size());
+    const int visible = ToCells(m_template.controls[m_nFocus].rect).rows - 2;
+    control.scroll = std::clamp(control.scroll + lines, 0, std::max(0, total - visible));
 }
 
 void DialogWindow::Command(int nId)
@@ -354,15 +368,15 @@ void DialogWindow::SetControlText(int nIDC, const std::string& text)
     const int index = IndexOf(nIDC);
     if (index < 0)
         return;
-    m_texts[static_cast<std::size_t>(index)] = text;
-    if (nIDC == IDC_RESULT)
-        m_nScroll = 0;          // new text shows from its first line, as in an edit box
+    ControlState& control = m_controls[static_cast<std::size_t>(index)];
+    control.text = text;
+    control.scroll = 0;         // new text shows from its first line, as in an edit box
 }
 
 std::string DialogWindow::GetControlText(int nIDC) const
 {
     const int index = IndexOf(nIDC);
-    return index < 0 ? std::string() : m_texts[static_cast<std::size_t>(index)];
+    return index < 0 ? std::string() : m_controls[static_cast<std::size_t>(index)].text;
 }
 
 void DialogWindow::EndModal(int nResult)
