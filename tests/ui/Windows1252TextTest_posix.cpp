@@ -1,5 +1,5 @@
-// The terminal front end's Windows-1252 text without a terminal: the code page both ways
-// and the wrapping of message and dialog texts.
+// The terminal front end's Windows-1252 text without a terminal: the code page both ways,
+// the wrapping of message and dialog texts, and the lines of an edit box.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,6 +46,12 @@ TEST(Windows1252Text, WrapsAtTheLastBlankThatFitsAndCutsAWordLongerThanTheWidth)
 TEST(Windows1252Text, EndsLinesAtEveryLineBreakKeepingEmptyLines)
 {
     EXPECT_EQ((Lines{"eins", "zwei", "", "drei"}), WrapText("eins\r\nzwei\n\ndrei", 10));
+}
+
+TEST(Windows1252Text, EditBoxLinesEndAtCrLfOnlyAndAFinalBreakOpensNoLine)
+{
+    EXPECT_EQ((Lines{"eins", "zwei", "", "drei\nvier"}), EditLines("eins\r\nzwei\r\n\r\ndrei\nvier\r\n"));
+    EXPECT_EQ(Lines{}, EditLines(""));
 }
 
 }  // namespace

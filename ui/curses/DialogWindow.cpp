@@ -36,21 +36,6 @@ private:
     std::vector<MenuEntry> m_entries;
 };
 
-// The edit box's lines: "\r\n" ends a line; a final line break opens no further line.
-std::vector<std::string> EditLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
 void DrawArt(const TextArt& art, const CellRect& cells, Point client)
 {
     // Centred in its control, as a picture control with a centred image shows its bitmap.

@@ -1,5 +1,5 @@
 // Windows-1252 text apart from the terminal: the code page to and from Unicode, and text
-// split into the lines of a box.
+// split into the lines of a box or an edit box.
 #include "ui/curses/Windows1252Text.h"
 
 namespace lesamo::term {
@@ -66,6 +66,20 @@ std::vector<std::string> WrapText(std::string_view text, int width)
         if (end == text.size())
             break;
         start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> EditLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 2;
     }
     return lines;
 }

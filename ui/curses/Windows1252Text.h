@@ -1,5 +1,6 @@
 // Windows-1252 text as the terminal front end handles it, apart from the terminal: the code
-// page to and from Unicode, and text split into lines. No curses here, so it is unit-tested.
+// page to and from Unicode, and text split into lines (wrapped, or an edit box's). No curses
+// here, so it is unit-tested.
 #pragma once
 
 #include <string>
@@ -18,5 +19,9 @@ char ToWindows1252(wchar_t ch);
 /// The Windows-1252 text split into lines of at most `width` cells, breaking at blanks where
 /// it can; "\r\n" and "\n" end a line.
 std::vector<std::string> WrapText(std::string_view text, int width);
+
+/// The lines of an edit box's text: "\r\n" ends a line; a final line break opens no further
+/// line. Lines are not wrapped.
+std::vector<std::string> EditLines(std::string_view text);
 
 }  // namespace lesamo::term
