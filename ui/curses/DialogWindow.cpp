@@ -1,14 +1,11 @@
-// The framework's modal dialogs on the terminal: a dialog window drawn from its template, the
-// keyboard of a Windows dialog, and the system menu.
+// The window of a framework dialog on the terminal: its controls' texts, the keyboard of a
+// Windows dialog, the system menu, and the framework's modal loop that shows it.
+#include "ui/curses/DialogWindow.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "ui/Framework.h"
-#include "ui/curses/DialogTemplates.h"
-#include "ui/curses/Drawing.h"
-#include "ui/curses/MessageWindow.h"
-#include "ui/curses/Terminal.h"
 #include "ui/curses/Windows1252Text.h"
 
 namespace lesamo {
@@ -24,93 +21,14 @@ std::vector<MenuEntry> SystemEntries()
     return {{"&Schließen", kSysCommandClose}};
 }
 
-class SystemMenu : public CMenu {
-public:
-    SystemMenu() : m_entries(SystemEntries()) {}
-    void AppendSeparator() override { m_entries.push_back({"", 0}); }
-    void AppendString(unsigned nID, const std::string& text) override { m_entries.push_back({text, nID}); }
-    void Revert() { m_entries = SystemEntries(); }
-    const std::vector<MenuEntry>& Entries() const { return m_entries; }
+}  // namespace
 
-private:
-    std::vector<MenuEntry> m_entries;
-};
+SystemMenu::SystemMenu() : m_entries(SystemEntries()) {}
 
-void DrawArt(const TextArt& art, const CellRect& cells, Point client)
+void SystemMenu::Revert()
 {
-    // Centred in its control, as a picture control with a centred image shows its bitmap.
-    const int top = client.row + cells.row + (cells.rows - art.Rows()) / 2;
-    const int left = client.col + cells.col + (cells.cols - art.Cols()) / 2;
-    for (int row = 0; row < art.Rows(); ++row) {
-        for (int col = 0; col < art.Cols(); ++col) {
-            Style style = Style::Dialog;
-            switch (art.colours[row][col]) {
-            case 'c': style = Style::ArtCard; break;
-            case 'y': style = Style::ArtChip; break;
-            case 'r': style = Style::ArtReader; break;
-            case 'l': style = Style::ArtLed; break;
-            case 'k': style = Style::ArtCable; break;
-            default: break;
-            }
-            DrawText({top + row, left + col}, art.lines[row].substr(col, 1), 1, style);
-        }
-    }
+    m_entries = SystemEntries();
 }
-
-// What the window keeps for one control of its template.
-struct ControlState {
-    std::string text;
-    int scroll = 0;     // first line an edit box shows
-};
-
-class DialogWindow : public Window, public DialogHost {
-public:
-    DialogWindow(CDialog& dialog, const DialogTemplate& dialogTemplate);
-
-    // Window
-    Size Extent() const override;
-    void Draw(Point origin, bool active) override;
-    void OnKey(const Key& key) override;
-    bool IsClosed() const override { return m_bEnded; }
-
-    // DialogHost
-    void SetControlText(int nIDC, const std::string& text) override;
-    std::string GetControlText(int nIDC) const override;
-    void EndModal(int nResult) override;
-    CMenu* GetSystemMenu(bool bRevert) override;
-    void SetIcon(IconHandle hIcon, bool bBigIcon) override;
-    bool IsIconic() const override { return false; }     // a terminal dialog is never minimised
-    CRect GetClientRect() const override;
-    int ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
-    void DefaultSysCommand(unsigned nID, long lParam) override;
-    void DefaultPaint() override;
-    void PaintIcon(IconHandle hIcon, int x, int y) override;
-
-    int Result() const { return m_nResult; }
-    void FocusFirst();
-
-private:
-    int IndexOf(int nIDC) const;
-    bool IsButton(std::size_t index) const;
-    bool IsMultiLineEdit(std::size_t index) const;
-    void MoveFocus(int step);
-    void Scroll(int lines);
-    void Command(int nId);
-    void OpenSystemMenu();
-    void DrawControl(std::size_t index, Point client, bool active);
-    Point Client() const { return {m_paintOrigin.row + 1, m_paintOrigin.col + 1}; }
-
-    CDialog& m_dialog;
-    const DialogTemplate& m_template;
-    std::vector<ControlState> m_controls;   // one per control, in template order
-    std::size_t m_nFocus = 0;
-    int m_nPressed = 0;                     // the command being handled, drawn pressed
-    bool m_bEnded = false;
-    int m_nResult = -1;
-    SystemMenu m_systemMenu;
-    Point m_paintOrigin;
-    bool m_bPaintActive = false;
-};
 
 DialogWindow::DialogWindow(CDialog& dialog, const DialogTemplate& dialogTemplate)
     : m_dialog(dialog), m_template(dialogTemplate)
@@ -133,91 +51,6 @@ Size DialogWindow::Extent() const
 {
     const CellRect client = ToCells({0, 0, m_template.cx, m_template.cy});
     return {client.rows + 2, client.cols + 2};     // caption row and bottom frame, side frames
-}
-
-void DialogWindow::Draw(Point origin, bool active)
-{
-    // Painting goes through the dialog, as WM_PAINT does; its default comes back to DefaultPaint.
-    m_paintOrigin = origin;
-    m_bPaintActive = active;
-    m_dialog.OnPaint();
-}
-
-void DialogWindow::DefaultPaint()
-{
-    const Point origin = m_paintOrigin;
-    const Size extent = Extent();
-    FillRect(origin, extent, Style::Dialog);
-    DrawBox(origin, extent, Style::Dialog);
-    const Style caption = m_bPaintActive ? Style::CaptionActive : Style::CaptionInactive;
-    FillRect(origin, {1, extent.cols}, caption);
-    int captionCol = origin.col + 1;
-    if (m_template.systemMenu)
-        captionCol += DrawText({origin.row, captionCol}, "[-]", 3, caption) + 1;
-    DrawText({origin.row, captionCol}, m_template.caption, extent.cols - 4, caption);
-    if (m_bPaintActive) {
-        const char* hint = m_nPressed != 0 ? "Bitte warten..." : m_template.systemMenu ? "F10: Menü" : "";
-        const int width = static_cast<int>(std::string_view(hint).size());
-        DrawText({origin.row, origin.col + extent.cols - width - 1}, hint, width, caption);
-    }
-    const Point client = Client();
-    for (std::size_t i = 0; i < m_template.controls.size(); ++i)
-        DrawControl(i, client, m_bPaintActive);
-}
-
-void DialogWindow::DrawControl(std::size_t index, Point client, bool active)
-{
-    const ControlTemplate& control = m_template.controls[index];
-    const CellRect cells = ToCells(control.rect);
-    const bool focused = active && index == m_nFocus;
-    switch (control.kind) {
-    case ControlKind::PushButton: {
-        // The default button shows as such unless another push button has the focus.
-        const bool focusOnButton = IsButton(m_nFocus);
-        Style style = Style::Button;
-        if (control.id == m_nPressed)
-            style = Style::ButtonPressed;
-        else if (focused)
-            style = Style::ButtonFocused;
-        else if (control.isDefault && !(focusOnButton && m_nFocus != index))
-            style = Style::ButtonDefault;
-        const Point at{client.row + ButtonRow(control.rect), client.col + cells.col};
-        FillRect(at, {1, cells.cols}, style);
-        DrawText(at, "[", 1, style);
-        DrawText({at.row, at.col + cells.cols - 1}, "]", 1, style);
-        const std::string& text = m_controls[index].text;
-        const int width = std::min(static_cast<int>(text.size()), cells.cols - 2);
-        DrawText({at.row, at.col + (cells.cols - width) / 2}, text, width, style, true);
-        break;
-    }
-    case ControlKind::Edit: {
-        const Point at{client.row + cells.row, client.col + cells.col};
-        DrawBox(at, {cells.rows, cells.cols}, focused ? Style::EditFocused : Style::Dialog);
-        FillRect({at.row + 1, at.col + 1}, {cells.rows - 2, cells.cols - 2}, Style::Edit);
-        const std::vector<std::string> lines = EditLines(m_controls[index].text);
-        const int scroll = m_controls[index].scroll;
-        const int visible = cells.rows - 2;
-        for (int row = 0; row < visible && scroll + row < static_cast<int>(lines.size()); ++row)
-            DrawText({at.row + 1 + row, at.col + 1}, lines[static_cast<std::size_t>(scroll + row)], cells.cols - 2, Style::Edit);
-        const Style arrows = focused ? Style::EditFocused : Style::Dialog;
-        if (scroll > 0)
-            DrawArrow({at.row + 1, at.col + cells.cols - 1}, true, arrows);
-        if (scroll + visible < static_cast<int>(lines.size()))
-            DrawArrow({at.row + cells.rows - 2, at.col + cells.cols - 1}, false, arrows);
-        break;
-    }
-    case ControlKind::Text: {
-        const std::vector<std::string> lines = WrapText(m_controls[index].text, cells.cols);
-        for (int row = 0; row < cells.rows && row < static_cast<int>(lines.size()); ++row)
-            DrawText({client.row + cells.row + row, client.col + cells.col}, lines[static_cast<std::size_t>(row)], cells.cols, Style::Dialog, true);
-        break;
-    }
-    case ControlKind::Picture:
-    case ControlKind::Icon:
-        if (control.art != nullptr)
-            DrawArt(*control.art, cells, client);
-        break;
-    }
 }
 
 int DialogWindow::IndexOf(int nIDC) const
@@ -403,16 +236,6 @@ void DialogWindow::DefaultSysCommand(unsigned nID, long)
     if ((nID & kSysCommandMask) == kSysCommandClose)
         Command(IDCANCEL);
 }
-
-void DialogWindow::PaintIcon(IconHandle hIcon, int x, int y)
-{
-    if (hIcon == nullptr)
-        return;
-    const TextArt& art = *static_cast<const TextArt*>(hIcon);
-    DrawArt(art, {y, x, art.Rows(), art.Cols()}, Client());
-}
-
-}  // namespace
 
 }  // namespace term
 
