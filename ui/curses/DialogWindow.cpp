@@ -41,7 +41,7 @@ void DialogWindow::FocusFirst()
 {
     for (std::size_t i = 0; i < m_template.controls.size(); ++i) {
         if (m_template.controls[i].tabStop) {
-            m_nFocus = i;
+            m_focus = i;
             return;
         }
     }
@@ -53,10 +53,10 @@ Size DialogWindow::Extent() const
     return {client.rows + 2, client.cols + 2};     // caption row and bottom frame, side frames
 }
 
-int DialogWindow::IndexOf(int nIDC) const
+int DialogWindow::IndexOf(int id) const
 {
     for (std::size_t i = 0; i < m_template.controls.size(); ++i) {
-        if (m_template.controls[i].id == nIDC)
+        if (m_template.controls[i].id == id)
             return static_cast<int>(i);
     }
     return -1;
@@ -76,11 +76,11 @@ bool DialogWindow::IsMultiLineEdit(std::size_t index) const
 void DialogWindow::MoveFocus(int step)
 {
     const std::size_t count = m_template.controls.size();
-    std::size_t index = m_nFocus;
+    std::size_t index = m_focus;
     for (std::size_t tries = 0; tries < count; ++tries) {
         index = (index + count + static_cast<std::size_t>(step)) % count;
         if (m_template.controls[index].tabStop) {
-            m_nFocus = index;
+            m_focus = index;
             return;
         }
     }
@@ -89,22 +89,22 @@ void DialogWindow::MoveFocus(int step)
 void DialogWindow::Scroll(int lines)
 {
     // Only the focused edit box scrolls, and only one of several lines.
-    if (!IsMultiLineEdit(m_nFocus))
+    if (!IsMultiLineEdit(m_focus))
         return;
-    ControlState& control = m_controls[m_nFocus];
+    ControlState& control = m_controls[m_focus];
     const int total = static_cast<int>(EditLines(control.text).size());
-    const int visible = ToCells(m_template.controls[m_nFocus].rect).rows - 2;
+    const int visible = ToCells(m_template.controls[m_focus].rect).rows - 2;
     control.scroll = std::clamp(control.scroll + lines, 0, std::max(0, total - visible));
 }
 
-void DialogWindow::Command(int nId)
+void DialogWindow::Command(int id)
 {
     // Shown pressed, with a hint in the caption, until the handler returns: a search blocks
     // the dialog for seconds.
-    m_nPressed = nId;
+    m_pressed = id;
     Terminal::Active()->Redraw();
-    m_dialog.OnCommand(nId);
-    m_nPressed = 0;
+    m_dialog.OnCommand(id);
+    m_pressed = 0;
 }
 
 void DialogWindow::OpenSystemMenu()
@@ -119,7 +119,7 @@ void DialogWindow::OpenSystemMenu()
 
 void DialogWindow::OnKey(const Key& key)
 {
-    const ControlTemplate* focus = m_nFocus < m_template.controls.size() ? &m_template.controls[m_nFocus] : nullptr;
+    const ControlTemplate* focus = m_focus < m_template.controls.size() ? &m_template.controls[m_focus] : nullptr;
     const bool onEdit = focus != nullptr && focus->kind == ControlKind::Edit;
     switch (key.code) {
     case KeyCode::Tab:
@@ -157,12 +157,12 @@ void DialogWindow::OnKey(const Key& key)
             Command(focus->id);
             break;
         }
-        int nDefault = IDOK;
+        int defaultId = IDOK;
         for (const ControlTemplate& control : m_template.controls) {
             if (control.isDefault)
-                nDefault = control.id;
+                defaultId = control.id;
         }
-        Command(nDefault);
+        Command(defaultId);
         break;
     }
     case KeyCode::Escape:
@@ -199,8 +199,8 @@ std::string DialogWindow::GetControlText(int nIDC) const
 
 void DialogWindow::EndModal(int nResult)
 {
-    m_nResult = nResult;
-    m_bEnded = true;
+    m_result = nResult;
+    m_ended = true;
 }
 
 CMenu* DialogWindow::GetSystemMenu(bool bRevert)

@@ -42,7 +42,7 @@ public:
     Size Extent() const override;
     void Draw(Point origin, bool active) override;
     void OnKey(const Key& key) override;
-    bool IsClosed() const override { return m_bEnded; }
+    bool IsClosed() const override { return m_ended; }
 
     // DialogHost
     void SetControlText(int nIDC, const std::string& text) override;
@@ -58,17 +58,17 @@ public:
     void PaintIcon(IconHandle hIcon, int x, int y) override;
 
     /// The end code given to EndModal; -1 while the dialog is open.
-    int Result() const { return m_nResult; }
+    int Result() const { return m_result; }
     /// The focus on the first control with a tab stop, as when a dialog opens.
     void FocusFirst();
 
 private:
-    int IndexOf(int nIDC) const;
+    int IndexOf(int id) const;
     bool IsButton(std::size_t index) const;
     bool IsMultiLineEdit(std::size_t index) const;
     void MoveFocus(int step);
     void Scroll(int lines);
-    void Command(int nId);
+    void Command(int id);
     void OpenSystemMenu();
     void DrawControl(std::size_t index, Point client, bool active);
     Point Client() const { return {m_paintOrigin.row + 1, m_paintOrigin.col + 1}; }
@@ -76,13 +76,13 @@ private:
     CDialog& m_dialog;
     const DialogTemplate& m_template;
     std::vector<ControlState> m_controls;   // one per control, in template order
-    std::size_t m_nFocus = 0;
-    int m_nPressed = 0;                     // the command being handled, drawn pressed
-    bool m_bEnded = false;
-    int m_nResult = -1;
+    std::size_t m_focus = 0;
+    int m_pressed = 0;                      // the command being handled, drawn pressed
+    bool m_ended = false;
+    int m_result = -1;
     SystemMenu m_systemMenu;
     Point m_paintOrigin;
-    bool m_bPaintActive = false;
+    bool m_paintActive = false;
 };
 
 }  // namespace lesamo::term

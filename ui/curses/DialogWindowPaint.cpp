@@ -40,7 +40,7 @@ void DialogWindow::Draw(Point origin, bool active)
 {
     // Painting goes through the dialog, as WM_PAINT does; its default comes back to DefaultPaint.
     m_paintOrigin = origin;
-    m_bPaintActive = active;
+    m_paintActive = active;
     m_dialog.OnPaint();
 }
 
@@ -50,37 +50,37 @@ void DialogWindow::DefaultPaint()
     const Size extent = Extent();
     FillRect(origin, extent, Style::Dialog);
     DrawBox(origin, extent, Style::Dialog);
-    const Style caption = m_bPaintActive ? Style::CaptionActive : Style::CaptionInactive;
+    const Style caption = m_paintActive ? Style::CaptionActive : Style::CaptionInactive;
     FillRect(origin, {1, extent.cols}, caption);
     int captionCol = origin.col + 1;
     if (m_template.systemMenu)
         captionCol += DrawText({origin.row, captionCol}, "[-]", 3, caption) + 1;
     DrawText({origin.row, captionCol}, m_template.caption, extent.cols - 4, caption);
-    if (m_bPaintActive) {
-        const char* hint = m_nPressed != 0 ? "Bitte warten..." : m_template.systemMenu ? "F10: Menü" : "";
+    if (m_paintActive) {
+        const char* hint = m_pressed != 0 ? "Bitte warten..." : m_template.systemMenu ? "F10: Menü" : "";
         const int width = static_cast<int>(std::string_view(hint).size());
         DrawText({origin.row, origin.col + extent.cols - width - 1}, hint, width, caption);
     }
     const Point client = Client();
     for (std::size_t i = 0; i < m_template.controls.size(); ++i)
-        DrawControl(i, client, m_bPaintActive);
+        DrawControl(i, client, m_paintActive);
 }
 
 void DialogWindow::DrawControl(std::size_t index, Point client, bool active)
 {
     const ControlTemplate& control = m_template.controls[index];
     const CellRect cells = ToCells(control.rect);
-    const bool focused = active && index == m_nFocus;
+    const bool focused = active && index == m_focus;
     switch (control.kind) {
     case ControlKind::PushButton: {
         // The default button shows as such unless another push button has the focus.
-        const bool focusOnButton = IsButton(m_nFocus);
+        const bool focusOnButton = IsButton(m_focus);
         Style style = Style::Button;
-        if (control.id == m_nPressed)
+        if (control.id == m_pressed)
             style = Style::ButtonPressed;
         else if (focused)
             style = Style::ButtonFocused;
-        else if (control.isDefault && !(focusOnButton && m_nFocus != index))
+        else if (control.isDefault && !(focusOnButton && m_focus != index))
             style = Style::ButtonDefault;
         const Point at{client.row + ButtonRow(control.rect), client.col + cells.col};
         FillRect(at, {1, cells.cols}, style);
