@@ -1,12 +1,15 @@
 // Dialogs 100 and 102 for the terminal, built from the geometry and texts the resource script
-// uses, and the text art that stands in for icon 128 and bitmap 131.
+// uses, the text art that stands in for icon 128 and bitmap 131, and the framework's loading
+// of these resources (the icon, the string table).
 #include "ui/curses/DialogTemplates.h"
 
 #include <algorithm>
+#include <string>
 
 #include "res/Layout.h"
 #include "res/Texts.h"
 #include "res/resource.h"
+#include "ui/Framework.h"
 
 namespace lesamo::term {
 
@@ -82,7 +85,8 @@ const DialogTemplate* FindDialogTemplate(int id)
             {IDOK, ControlKind::PushButton, TXT_OK, {LAYOUT_MAIN_OK}, true, true},
             {IDCANCEL, ControlKind::PushButton, TXT_CANCEL, {LAYOUT_MAIN_CANCEL}, false, true},
             {IDC_SEARCH, ControlKind::PushButton, TXT_SEARCH, {LAYOUT_MAIN_SEARCH}, false, true},
-            {IDC_RESULT, ControlKind::Edit, "", {LAYOUT_MAIN_RESULT}, false, true},
+            {.id = IDC_RESULT, .kind = ControlKind::Edit, .text = "", .rect = {LAYOUT_MAIN_RESULT}, .tabStop = true,
+                .multiLine = true},
             {IDC_STATIC, ControlKind::Text, TXT_INSTRUCTION, {LAYOUT_MAIN_INSTRUCTION}},
             {IDC_STATIC, ControlKind::Picture, "", {LAYOUT_MAIN_PICTURE}, false, false, &kReaderArt},
         }};
@@ -102,3 +106,30 @@ const DialogTemplate* FindDialogTemplate(int id)
 }
 
 }  // namespace lesamo::term
+
+namespace lesamo {
+
+// The framework's resource loading on the terminal: the application icon is its text art,
+// and the string table holds the one string the dialogs load.
+
+int SystemIconWidth()
+{
+    return term::kIconArt.Cols();
+}
+
+int SystemIconHeight()
+{
+    return term::kIconArt.Rows();
+}
+
+std::string LoadResourceString(int nID)
+{
+    return nID == IDS_ABOUTBOX ? TXT_ABOUT_MENU_ENTRY : "";
+}
+
+IconHandle LoadResourceIcon(int nID)
+{
+    return nID == IDR_MAINFRAME ? &term::kIconArt : nullptr;
+}
+
+}  // namespace lesamo

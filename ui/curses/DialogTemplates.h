@@ -1,6 +1,7 @@
 // The two dialog templates as the terminal shows them: the same controls, ids, texts, tab
 // order and dialog-unit positions as the resource script, and the rule that turns dialog
-// units into character cells.
+// units into character cells. The framework's LoadResourceString and LoadResourceIcon are
+// defined beside them.
 #pragma once
 
 #include <string_view>
@@ -44,6 +45,7 @@ struct ControlTemplate {
     bool isDefault = false;     // the default push button (Enter anywhere else presses it)
     bool tabStop = false;
     const TextArt* art = nullptr;
+    bool multiLine = false;     // an edit box of several lines, scrolled by the vertical keys
 };
 
 struct DialogTemplate {

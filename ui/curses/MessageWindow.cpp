@@ -6,6 +6,8 @@
 #include <cwctype>
 
 #include "common/Notice.h"
+#include "ui/curses/Drawing.h"
+#include "ui/curses/Windows1252Text.h"
 
 namespace lesamo::term {
 
@@ -86,13 +88,13 @@ public:
 }  // namespace
 
 MessageWindow::MessageWindow(std::string text, std::string caption, MessageIcon icon)
-    : m_strCaption(std::move(caption)), m_icon(icon), m_lines(WrapText(text, kTextWidth))
+    : m_caption(std::move(caption)), m_icon(icon), m_lines(WrapText(text, kTextWidth))
 {
 }
 
 Size MessageWindow::Extent() const
 {
-    int width = std::max(kButtonCols, static_cast<int>(m_strCaption.size()) + 2);
+    int width = std::max(kButtonCols, static_cast<int>(m_caption.size()) + 2);
     for (const std::string& line : m_lines)
         width = std::max(width, static_cast<int>(line.size()));
     const int iconCols = LookOf(m_icon).glyph != nullptr ? kIconCols : 0;
@@ -105,7 +107,7 @@ void MessageWindow::Draw(Point origin, bool active)
     const Size extent = Extent();
     FillRect(origin, extent, Style::Dialog);
     DrawBox(origin, extent, Style::Dialog);
-    DrawCaption(origin, extent.cols, m_strCaption, active);
+    DrawCaption(origin, extent.cols, m_caption, active);
     int textCol = origin.col + 3;
     const IconLook look = LookOf(m_icon);
     if (look.glyph != nullptr) {
@@ -128,7 +130,7 @@ void MessageWindow::OnKey(const Key& key)
     case KeyCode::Enter:
     case KeyCode::Space:
     case KeyCode::Escape:
-        m_bClosed = true;
+        m_closed = true;
         break;
     default:
         break;
@@ -148,8 +150,8 @@ int ShowMessageWindow(const std::string& text, const std::string& caption, Messa
 MenuWindow::MenuWindow(const std::vector<MenuEntry>& entries, const Window& owner)
     : m_entries(entries), m_owner(owner)
 {
-    while (m_nSelected < m_entries.size() && m_entries[m_nSelected].text.empty())
-        ++m_nSelected;
+    while (m_selected < m_entries.size() && m_entries[m_selected].text.empty())
+        ++m_selected;
 }
 
 Size MenuWindow::Extent() const
@@ -181,7 +183,7 @@ void MenuWindow::Draw(Point origin, bool)
             DrawRule({row, origin.col}, extent.cols, Style::Menu);
             continue;
         }
-        const Style style = i == m_nSelected ? Style::MenuSelected : Style::Menu;
+        const Style style = i == m_selected ? Style::MenuSelected : Style::Menu;
         FillRect({row, origin.col + 1}, {1, extent.cols - 2}, style);
         DrawText({row, origin.col + 2}, m_entries[i].text, extent.cols - 4, style, true);
     }
@@ -191,11 +193,11 @@ void MenuWindow::Move(int step)
 {
     if (m_entries.empty())
         return;
-    std::size_t index = m_nSelected;
+    std::size_t index = m_selected;
     for (std::size_t tries = 0; tries < m_entries.size(); ++tries) {
         index = (index + m_entries.size() + static_cast<std::size_t>(step)) % m_entries.size();
         if (!m_entries[index].text.empty()) {
-            m_nSelected = index;
+            m_selected = index;
             return;
         }
     }
@@ -208,21 +210,21 @@ void MenuWindow::OnKey(const Key& key)
     case KeyCode::Down: Move(1); break;
     case KeyCode::Enter:
     case KeyCode::Space:
-        if (m_nSelected < m_entries.size())
-            m_nChosen = m_entries[m_nSelected].id;
-        m_bClosed = true;
+        if (m_selected < m_entries.size())
+            m_chosen = m_entries[m_selected].id;
+        m_closed = true;
         break;
     case KeyCode::Escape:
     case KeyCode::F10:
     case KeyCode::AltSpace:
-        m_bClosed = true;
+        m_closed = true;
         break;
     case KeyCode::Char: {
         const char typed = ToWindows1252(static_cast<wchar_t>(std::towlower(static_cast<wint_t>(key.ch))));
         for (const MenuEntry& entry : m_entries) {
             if (!entry.text.empty() && typed != 0 && AccessKey(entry.text) == typed) {
-                m_nChosen = entry.id;
-                m_bClosed = true;
+                m_chosen = entry.id;
+                m_closed = true;
                 return;
             }
         }

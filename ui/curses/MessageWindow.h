@@ -17,13 +17,13 @@ public:
     Size Extent() const override;
     void Draw(Point origin, bool active) override;
     void OnKey(const Key& key) override;
-    bool IsClosed() const override { return m_bClosed; }
+    bool IsClosed() const override { return m_closed; }
 
 private:
-    std::string m_strCaption;
+    std::string m_caption;
     MessageIcon m_icon;
     std::vector<std::string> m_lines;
-    bool m_bClosed = false;
+    bool m_closed = false;
 };
 
 /// Shows `text` modally on the open terminal and returns IDOK once it is closed.
@@ -43,18 +43,18 @@ public:
     Point Place(Size screen) const override;
     void Draw(Point origin, bool active) override;
     void OnKey(const Key& key) override;
-    bool IsClosed() const override { return m_bClosed; }
+    bool IsClosed() const override { return m_closed; }
     /// The id of the entry picked; 0 when the menu was closed without a choice.
-    unsigned Chosen() const { return m_nChosen; }
+    unsigned Chosen() const { return m_chosen; }
 
 private:
     void Move(int step);
 
     const std::vector<MenuEntry>& m_entries;
     const Window& m_owner;
-    std::size_t m_nSelected = 0;
-    unsigned m_nChosen = 0;
-    bool m_bClosed = false;
+    std::size_t m_selected = 0;
+    unsigned m_chosen = 0;
+    bool m_closed = false;
 };
 
 }  // namespace lesamo::term

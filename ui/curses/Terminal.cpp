@@ -1,15 +1,12 @@
 // The curses session: start, restore (also from std::atexit and fatal signals), the modal
-// window stack, key decoding, and the drawing primitives including the one text output.
+// window stack, and what a failed read of the keys means.
 #include "ui/curses/Terminal.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <clocale>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
-#include <cwchar>
 
 #include <curses.h>
 #include <signal.h>
@@ -22,103 +19,6 @@ namespace lesamo::term {
 namespace {
 
 SCREEN* g_screen = nullptr;
-bool g_colours = false;
-
-// Unicode for the bytes 0x80..0x9F of Windows-1252; 0 where the code page has no character.
-constexpr wchar_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-wchar_t FromWindows1252(unsigned char byte)
-{
-    if (byte < 0x20 || byte == 0x7F)
-        return L'?';                    // control characters would move the cursor
-    if (byte >= 0x80 && byte < 0xA0)
-        return kWindows1252High[byte - 0x80] != 0 ? kWindows1252High[byte - 0x80] : L'?';
-    return static_cast<wchar_t>(byte);  // the rest of the code page is Latin-1
-}
-
-// The character as the terminal's locale can show it: '?' where its character set has none
-// (a "C" locale shows only ASCII).
-wchar_t Displayable(wchar_t ch)
-{
-    if (ch < 0x80)
-        return ch;
-    char buffer[MB_LEN_MAX];
-    std::mbstate_t state{};
-    return std::wcrtomb(buffer, ch, &state) == static_cast<std::size_t>(-1) ? L'?' : ch;
-}
-
-struct StyleLook {
-    short foreground;
-    short background;
-    attr_t colourAttributes;    // with colours
-    attr_t monoAttributes;      // on a terminal without colours
-};
-
-constexpr short kGrey = 8;          // the bright colours, where the terminal has 16
-constexpr short kBrightWhite = 15;
-
-// Indexed by Style. With 8 colours the bright ones fall back (see StyleColour). Black text is
-// never bold: many terminals show bold black as grey.
-constexpr StyleLook kLooks[] = {
-    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_NORMAL},          // Desktop
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // Dialog
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD},  // CaptionActive
-    {COLOR_WHITE, kGrey, A_NORMAL, A_REVERSE},              // CaptionInactive
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // Button
-    {COLOR_BLUE, COLOR_WHITE, A_NORMAL, A_BOLD},            // ButtonDefault
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},           // ButtonFocused
-    {COLOR_YELLOW, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD}, // ButtonPressed
-    {COLOR_BLACK, kBrightWhite, A_NORMAL, A_NORMAL},        // Edit
-    {COLOR_BLUE, COLOR_WHITE, A_BOLD, A_BOLD},              // EditFocused
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // Menu
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},           // MenuSelected
-    {COLOR_BLACK, COLOR_YELLOW, A_NORMAL, A_BOLD},          // IconWarning
-    {COLOR_WHITE, COLOR_RED, A_BOLD, A_BOLD},               // IconError
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_BOLD},              // IconInfo
-    {COLOR_BLUE, kBrightWhite, A_NORMAL, A_NORMAL},         // ArtCard
-    {COLOR_BLACK, COLOR_YELLOW, A_NORMAL, A_BOLD},          // ArtChip
-    {COLOR_WHITE, kGrey, A_BOLD, A_REVERSE},                // ArtReader
-    {COLOR_GREEN, kGrey, A_BOLD, A_REVERSE | A_BOLD},       // ArtLed
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // ArtCable
-    {COLOR_WHITE, COLOR_RED, A_BOLD, A_BOLD},               // TooSmall
-};
-static_assert(sizeof kLooks / sizeof kLooks[0] == static_cast<int>(Style::TooSmall) + 1);
-
-short StyleColour(short colour)
-{
-    if (colour < 8 || COLORS >= 16)
-        return colour;
-    return colour == kGrey ? COLOR_BLACK : COLOR_WHITE;
-}
-
-void InitStyles()
-{
-    g_colours = has_colors() && start_color() == OK && COLOR_PAIRS > static_cast<int>(Style::TooSmall) + 1;
-    if (!g_colours)
-        return;
-    short pair = 1;
-    for (const StyleLook& look : kLooks)
-        init_pair(pair++, StyleColour(look.foreground), StyleColour(look.background));
-}
-
-void Use(Style style, attr_t extra = A_NORMAL)
-{
-    const StyleLook& look = kLooks[static_cast<int>(style)];
-    if (g_colours)
-        attr_set(look.colourAttributes | extra, static_cast<short>(static_cast<int>(style) + 1), nullptr);
-    else
-        attr_set(look.monoAttributes | extra, 0, nullptr);
-}
-
-bool OnScreen(int row, int col)
-{
-    return row >= 0 && row < LINES && col >= 0 && col < COLS;
-}
 
 void RestoreAtExit()
 {
@@ -188,24 +88,6 @@ constexpr int kFailedReadsLimit = 50;
     std::exit(kTerminalLostStatus);
 }
 
-void DrawTooSmall(Size need)
-{
-    Use(Style::TooSmall);
-    for (int row = 0; row < LINES; ++row)
-        mvhline(row, 0, ' ', COLS);
-    char text[200];
-    std::snprintf(text, sizeof text,
-        "Das Terminal ist zu klein: dieses Fenster braucht %d × %d Zeichen, "
-        "das Terminal hat %d × %d. Bitte vergrößern Sie es.",
-        need.cols, need.rows, COLS, LINES);
-    const std::vector<std::string> lines = WrapText(text, COLS);
-    const int top = LINES > static_cast<int>(lines.size()) ? (LINES - static_cast<int>(lines.size())) / 2 : 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int width = static_cast<int>(lines[i].size());
-        DrawText({top + static_cast<int>(i), (COLS - width) / 2}, lines[i], width, Style::TooSmall);
-    }
-}
-
 Terminal g_terminal;
 
 }  // namespace
@@ -264,7 +146,7 @@ void Terminal::RunModal(Window& window) noexcept
     m_stack.push_back(&window);
     while (!window.IsClosed()) {
         Redraw();
-        const Key key = ReadKey();
+        const Key key = NextKey();
         if (key.code == KeyCode::None || key.code == KeyCode::Resize)
             continue;
         // Keys typed at the too-small message would act on a dialog nobody can see.
@@ -292,7 +174,6 @@ void Terminal::Redraw() noexcept
 {
     if (g_screen == nullptr)
         return;
-    Use(Style::Desktop);
     if (!Fits()) {
         Size need;
         for (const Window* window : m_stack) {
@@ -311,206 +192,25 @@ void Terminal::Redraw() noexcept
     refresh();
 }
 
-Key Terminal::ReadKey()
+Key Terminal::NextKey()
 {
-    wint_t ch = 0;
-    errno = 0;
-    const int kind = get_wch(&ch);
-    if (kind == ERR) {
-        // This read blocks: it fails when a signal interrupts it (EINTR) or when the terminal
-        // is gone. After a hang-up the line reads as end of file or fails with EIO at once,
-        // for ever, and is no terminal any more (tcgetattr fails): without this the modal
-        // loop would spin. A SIGHUP that ends the program does not get here; an ignored one
-        // (trap '' HUP) does.
-        if (errno == EINTR) {
-            m_failedReads = 0;
-            return {};
-        }
-        if (errno == EIO || !isatty(STDIN_FILENO) || ++m_failedReads >= kFailedReadsLimit)
-            EndWithoutTerminal();
+    Key key;
+    if (ReadKey(key)) {
+        m_failedReads = 0;
+        return key;
+    }
+    // This read blocks: it fails when a signal interrupts it (EINTR) or when the terminal
+    // is gone. After a hang-up the line reads as end of file or fails with EIO at once,
+    // for ever, and is no terminal any more (tcgetattr fails): without this the modal
+    // loop would spin. A SIGHUP that ends the program does not get here; an ignored one
+    // (trap '' HUP) does.
+    if (errno == EINTR) {
+        m_failedReads = 0;
         return {};
     }
-    m_failedReads = 0;
-    if (kind == KEY_CODE_YES) {
-        switch (ch) {
-        case KEY_BTAB: return {KeyCode::BackTab};
-        case KEY_ENTER: return {KeyCode::Enter};
-        case KEY_UP: return {KeyCode::Up};
-        case KEY_DOWN: return {KeyCode::Down};
-        case KEY_LEFT: return {KeyCode::Left};
-        case KEY_RIGHT: return {KeyCode::Right};
-        case KEY_PPAGE: return {KeyCode::PageUp};
-        case KEY_NPAGE: return {KeyCode::PageDown};
-        case KEY_HOME: return {KeyCode::Home};
-        case KEY_END: return {KeyCode::End};
-        case KEY_F(1): return {KeyCode::F1};
-        case KEY_F(10): return {KeyCode::F10};
-        case KEY_RESIZE:
-            // The terminal may have reflowed or cleared what curses believes is on it (a
-            // resize while a scan blocked us): paint everything anew, not just the changes.
-            clearok(curscr, TRUE);
-            return {KeyCode::Resize};
-        default: return {};
-        }
-    }
-    switch (ch) {
-    case L'\t': return {KeyCode::Tab};
-    case L'\r':
-    case L'\n': return {KeyCode::Enter};
-    case L' ': return {KeyCode::Space};
-    case 0xA0: return {KeyCode::AltSpace};      // a terminal that sets the eighth bit for Alt
-    case 0x0C:                                  // Ctrl-L: repaint a garbled screen
-        clearok(curscr, TRUE);
-        return {KeyCode::Resize};
-    case 0x1B: {
-        // Alt+Space arrives as Escape followed at once by a blank; Escape alone has no
-        // follower within the escape delay that curses already waited.
-        nodelay(stdscr, TRUE);
-        wint_t next = 0;
-        const int nextKind = get_wch(&next);
-        nodelay(stdscr, FALSE);
-        if (nextKind == ERR)
-            return {KeyCode::Escape};
-        if (nextKind == OK && next == L' ')
-            return {KeyCode::AltSpace};
-        return {};                              // Alt with another key: not ours
-    }
-    default:
-        return {KeyCode::Char, static_cast<wchar_t>(ch)};
-    }
-}
-
-int DrawText(Point at, std::string_view text, int width, Style style, bool accessKeys)
-{
-    if (g_screen == nullptr || at.row < 0 || at.row >= LINES)
-        return 0;
-    int written = 0;
-    bool underline = false;
-    for (std::size_t i = 0; i < text.size() && written < width; ++i) {
-        if (accessKeys && text[i] == '&') {
-            if (i + 1 < text.size() && text[i + 1] == '&') {
-                ++i;
-            } else {
-                underline = true;
-                continue;
-            }
-        }
-        const int col = at.col + written;
-        if (OnScreen(at.row, col)) {
-            const wchar_t cell[2] = {Displayable(FromWindows1252(static_cast<unsigned char>(text[i]))), 0};
-            // add_wch merges the window's attributes into the cell's: they carry the style.
-            Use(style, underline ? A_UNDERLINE : A_NORMAL);
-            cchar_t character;
-            setcchar(&character, cell, A_NORMAL, 0, nullptr);
-            mvadd_wch(at.row, col, &character);
-        }
-        underline = false;
-        ++written;
-    }
-    return written;
-}
-
-void FillRect(Point at, Size size, Style style)
-{
-    if (g_screen == nullptr)
-        return;
-    Use(style);
-    const int left = std::max(at.col, 0);
-    const int right = std::min(at.col + size.cols, COLS);
-    if (left >= right)
-        return;
-    for (int row = std::max(at.row, 0); row < std::min(at.row + size.rows, LINES); ++row)
-        mvhline(row, left, ' ', right - left);
-}
-
-void DrawBox(Point at, Size size, Style style)
-{
-    if (g_screen == nullptr || size.rows < 2 || size.cols < 2)
-        return;
-    Use(style);
-    const int bottom = at.row + size.rows - 1;
-    const int right = at.col + size.cols - 1;
-    auto put = [](int row, int col, chtype ch) {
-        if (OnScreen(row, col))
-            mvaddch(row, col, ch);
-    };
-    for (int col = at.col + 1; col < right; ++col) {
-        put(at.row, col, ACS_HLINE);
-        put(bottom, col, ACS_HLINE);
-    }
-    for (int row = at.row + 1; row < bottom; ++row) {
-        put(row, at.col, ACS_VLINE);
-        put(row, right, ACS_VLINE);
-    }
-    put(at.row, at.col, ACS_ULCORNER);
-    put(at.row, right, ACS_URCORNER);
-    put(bottom, at.col, ACS_LLCORNER);
-    put(bottom, right, ACS_LRCORNER);
-}
-
-void DrawRule(Point at, int cols, Style style)
-{
-    if (g_screen == nullptr || cols < 2 || at.row < 0 || at.row >= LINES)
-        return;
-    Use(style);
-    for (int col = std::max(at.col, 0); col < std::min(at.col + cols, COLS); ++col) {
-        const bool left = col == at.col;
-        const bool right = col == at.col + cols - 1;
-        mvaddch(at.row, col, left ? ACS_LTEE : right ? ACS_RTEE : ACS_HLINE);
-    }
-}
-
-void DrawArrow(Point at, bool up, Style style)
-{
-    if (g_screen == nullptr || !OnScreen(at.row, at.col))
-        return;
-    Use(style);
-    mvaddch(at.row, at.col, up ? ACS_UARROW : ACS_DARROW);
-}
-
-std::vector<std::string> WrapText(std::string_view text, int width)
-{
-    std::vector<std::string> lines;
-    if (width <= 0)
-        return lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view paragraph = text.substr(start, end - start);
-        if (!paragraph.empty() && paragraph.back() == '\r')
-            paragraph.remove_suffix(1);
-        do {
-            std::size_t take = paragraph.size();
-            if (take > static_cast<std::size_t>(width)) {
-                const std::size_t blank = paragraph.rfind(' ', static_cast<std::size_t>(width));
-                take = blank != std::string_view::npos && blank > 0 ? blank : static_cast<std::size_t>(width);
-            }
-            std::string_view line = paragraph.substr(0, take);
-            while (!line.empty() && line.back() == ' ')
-                line.remove_suffix(1);
-            lines.emplace_back(line);
-            paragraph.remove_prefix(take);
-            while (!paragraph.empty() && paragraph.front() == ' ')
-                paragraph.remove_prefix(1);
-        } while (!paragraph.empty());
-        if (end == text.size())
-            break;
-        start = end + 1;
-    }
-    return lines;
-}
-
-char ToWindows1252(wchar_t ch)
-{
-    if (ch > 0 && ch < 0x100 && (ch < 0x80 || ch >= 0xA0))
-        return static_cast<char>(ch);
-    for (int i = 0; i < 32; ++i) {
-        if (kWindows1252High[i] == ch && ch != 0)
-            return static_cast<char>(0x80 + i);
-    }
-    return 0;
+    if (errno == EIO || !isatty(STDIN_FILENO) || ++m_failedReads >= kFailedReadsLimit)
+        EndWithoutTerminal();
+    return {};
 }
 
 }  // namespace lesamo::term

@@ -1,74 +1,14 @@
 // The terminal session behind the curses front end: start and restore, the stack of modal
-// windows (dialogs, message boxes, menus), keys, and the drawing primitives they share.
+// windows (dialogs, message boxes, menus) that gets the keys.
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "ui/curses/Drawing.h"
+#include "ui/curses/Keys.h"
+
 namespace lesamo::term {
-
-struct Point {
-    int row = 0;
-    int col = 0;
-};
-
-struct Size {
-    int rows = 0;
-    int cols = 0;
-};
-
-/// What a cell looks like. Colours where the terminal has them, attributes otherwise.
-enum class Style {
-    Desktop,
-    Dialog,
-    CaptionActive,
-    CaptionInactive,
-    Button,
-    ButtonDefault,
-    ButtonFocused,
-    ButtonPressed,
-    Edit,
-    EditFocused,
-    Menu,
-    MenuSelected,
-    IconWarning,
-    IconError,
-    IconInfo,
-    ArtCard,
-    ArtChip,
-    ArtReader,
-    ArtLed,
-    ArtCable,
-    TooSmall,
-};
-
-enum class KeyCode {
-    None,
-    Char,
-    Tab,
-    BackTab,
-    Enter,
-    Escape,
-    Space,
-    Up,
-    Down,
-    Left,
-    Right,
-    PageUp,
-    PageDown,
-    Home,
-    End,
-    F1,
-    F10,
-    AltSpace,
-    Resize,
-};
-
-struct Key {
-    KeyCode code = KeyCode::None;
-    wchar_t ch = 0;     // KeyCode::Char: the character typed
-};
 
 /// One window on the stack. The terminal draws the stack bottom-up and gives the keys to the
 /// window on top; a window on top runs until it reports itself closed.
@@ -104,39 +44,19 @@ public:
     static Terminal* Active();
 
     /// Puts `window` on top and hands it the keys until it is closed, then takes it off.
-    /// When the terminal goes away meanwhile, the program ends here (see ReadKey).
+    /// When the terminal goes away meanwhile, the program ends here (see NextKey).
     void RunModal(Window& window) noexcept;
     /// Draws the whole stack (or the too-small message) and updates the screen.
     void Redraw() noexcept;
 
 private:
-    Key ReadKey();
+    /// The next key; KeyCode::None after a failed read. Ends the program when the terminal
+    /// is gone.
+    Key NextKey();
     bool Fits() const;
 
     std::vector<Window*> m_stack;
     int m_failedReads = 0;     // blocking reads failed in a row (the terminal may be gone)
 };
-
-/// The one output function for program text: `text` is Windows-1252; it is converted to the
-/// terminal's character set here and nowhere else. Writes at most `width` cells, clipped to
-/// the screen. With `accessKeys`, '&' marks the next letter (underlined) and "&&" is '&'.
-/// Returns the number of cells written.
-int DrawText(Point at, std::string_view text, int width, Style style, bool accessKeys = false);
-
-/// Fills a rectangle with blanks of `style`.
-void FillRect(Point at, Size size, Style style);
-/// A single-line box on the outline of the rectangle.
-void DrawBox(Point at, Size size, Style style);
-/// A horizontal rule joining the sides of a box (a menu separator).
-void DrawRule(Point at, int cols, Style style);
-/// A scroll arrow (up or down) on the frame of a box.
-void DrawArrow(Point at, bool up, Style style);
-
-/// The Windows-1252 text split into lines of at most `width` cells, breaking at blanks where
-/// it can; "\r\n" and "\n" end a line.
-std::vector<std::string> WrapText(std::string_view text, int width);
-
-/// The Windows-1252 character for a typed character, 0 when it has none.
-char ToWindows1252(wchar_t ch);
 
 }  // namespace lesamo::term
