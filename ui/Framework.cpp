@@ -167,4 +167,13 @@ CWinApp* AfxGetApp()
     return g_pApp;
 }
 
+std::string AppNameFromPath(std::string_view path)
+{
+    if (const std::size_t separator = path.find_last_of("/\\:"); separator != std::string_view::npos)
+        path.remove_prefix(separator + 1);
+    if (const std::size_t dot = path.rfind('.'); dot != std::string_view::npos && dot > 0)
+        path = path.substr(0, dot);
+    return std::string(path.empty() ? "lesamo" : path);
+}
+
 }  // namespace lesamo

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "common/Notice.h"
 #include "res/resource.h"
@@ -163,5 +164,9 @@ public:
 
 /// The one application object.
 CWinApp* AfxGetApp();
+
+/// The name the framework gives an application without one: the executable's file name
+/// (after the last '/', '\\' or ':') without its extension; "lesamo" when nothing is left.
+std::string AppNameFromPath(std::string_view path);
 
 }  // namespace lesamo

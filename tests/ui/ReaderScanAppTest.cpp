@@ -122,5 +122,14 @@ TEST(DDX_Text, MovesTheTextInTheAskedDirection)
     dialog.AttachHost(nullptr);
 }
 
+TEST(AppNameFromPath, IsTheFileNameWithoutExtension)
+{
+    EXPECT_EQ("Lesamo", AppNameFromPath("C:\\Programme\\Lesamo.exe"));
+    EXPECT_EQ("lesamo", AppNameFromPath("/usr/bin/lesamo"));
+    EXPECT_EQ("reader.old", AppNameFromPath("Z:reader.old.exe"));
+    EXPECT_EQ(".profile", AppNameFromPath("/home/x/.profile"));
+    EXPECT_EQ("lesamo", AppNameFromPath(""));
+}
+
 }  // namespace
 }  // namespace lesamo::test

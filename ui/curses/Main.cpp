@@ -9,25 +9,10 @@
 #include "ui/Framework.h"
 #include "ui/curses/Terminal.h"
 
-namespace {
-
-// The executable's file name without its extension, as the framework names an application.
-std::string AppNameFrom(const char* path)
-{
-    std::string_view name = path != nullptr ? path : "";
-    if (const std::size_t slash = name.rfind('/'); slash != std::string_view::npos)
-        name.remove_prefix(slash + 1);
-    if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos && dot > 0)
-        name = name.substr(0, dot);
-    return std::string(name.empty() ? "lesamo" : name);
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     using namespace lesamo;
-    const std::string appName = AppNameFrom(argc > 0 ? argv[0] : nullptr);
+    const std::string appName = AppNameFromPath(argc > 0 && argv[0] != nullptr ? argv[0] : "");
     // Exit status 1 means "files written", so the failures to start use 2.
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
         std::fprintf(stderr, "%s: needs a terminal: standard input and output must both be a terminal\n", appName.c_str());

@@ -14,14 +14,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (pApp->m_strAppName.empty()) {
         char path[MAX_PATH] = {};
         const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string name(path, length);
-        const std::size_t slash = name.find_last_of("\\/:");
-        if (slash != std::string::npos)
-            name.erase(0, slash + 1);
-        const std::size_t dot = name.rfind('.');
-        if (dot != std::string::npos && dot > 0)
-            name.erase(dot);
-        pApp->m_strAppName = name;
+        pApp->m_strAppName = lesamo::AppNameFromPath(std::string_view(path, length));
     }
     // No message loop of the program's own: InitInstance runs the main dialog and returns
     // false, and the program ends with the runtime's normal exit.
