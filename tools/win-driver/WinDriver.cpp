@@ -1073,6 +1073,51 @@ constexpr char kUsage[] =
     "  file:NAME=FILE      %windir%\\NAME equals FILE byte for byte\n"
     "  nofile:NAME         %windir%\\NAME does not exist\n";
 
+/// One step of the command line: its verb (the text before the first colon), whether it
+/// needs the program's main dialog (after "start" or "attach"), and what it does with the
+/// text after the colon.
+struct Verb {
+    const char* name;
+    bool needsProgram;
+    void (*run)(const std::string& argument);
+};
+
+/// "end:HOW[:BOXES]": the way to end, then the files whose failure boxes appear.
+void RunEnd(const std::string& argument)
+{
+    const std::size_t colon = argument.find(':');
+    StepEnd(argument.substr(0, colon), colon == std::string::npos ? std::string() : argument.substr(colon + 1));
+}
+
+const Verb kVerbs[] = {
+    {"resources", false, [](const std::string&) { StepResources(); }},
+    {"put", false, &StepPut},
+    {"start", false, [](const std::string&) { StartProgram(); }},
+    {"attach", false, [](const std::string&) { AttachProgram(); }},
+    // The program keeps running for a later "attach".
+    {"detach", true, [](const std::string&) { g_main = nullptr; }},
+    {"template", true, [](const std::string&) { StepTemplate(); }},
+    {"search", true, &StepSearch},
+    {"about-menu", true, [](const std::string&) { StepOpenAbout(true); }},
+    {"about-command", true, [](const std::string&) { StepOpenAbout(false); }},
+    {"close-about", true, &StepCloseAbout},
+    {"help", true, [](const std::string&) { StepHelp(); }},
+    {"minimize", true, [](const std::string&) { StepMinimize(); }},
+    {"restore", true, [](const std::string&) { StepRestore(); }},
+    {"shot", true, &Screenshot},
+    {"end", true, &RunEnd},
+    {"file", false, [](const std::string& argument) { StepFile(argument, true); }},
+    {"nofile", false, [](const std::string& argument) { StepFile(argument, false); }},
+};
+
+const Verb* FindVerb(const std::string& name)
+{
+    for (const Verb& verb : kVerbs)
+        if (name == verb.name)
+            return &verb;
+    return nullptr;
+}
+
 DWORD WINAPI Watchdog(LPVOID)
 {
     Sleep(g_options.timeoutMs);
@@ -1114,49 +1159,17 @@ int Run(int argc, char** argv)
     for (; i < argc; ++i) {
         const std::string step = argv[i];
         const std::size_t colon = step.find(':');
-        const std::string verb = step.substr(0, colon);
+        const std::string name = step.substr(0, colon);
         const std::string arg = colon == std::string::npos ? std::string() : step.substr(colon + 1);
         Log("-- %s", step.c_str());
-        if (verb != "resources" && verb != "put" && verb != "start" && verb != "attach" && verb != "file" &&
-            verb != "nofile" && !g_main)
+        const Verb* verb = FindVerb(name);
+        // An unknown step is refused like one that needs the program: before "start" it reads
+        // "not running", as it always has.
+        if ((!verb || verb->needsProgram) && !g_main)
             Abort("the program is not running");
-        if (verb == "resources")
-            StepResources();
-        else if (verb == "put")
-            StepPut(arg);
-        else if (verb == "start")
-            StartProgram();
-        else if (verb == "attach")
-            AttachProgram();
-        else if (verb == "detach")
-            g_main = nullptr;   // the program keeps running for a later "attach"
-        else if (verb == "template")
-            StepTemplate();
-        else if (verb == "search")
-            StepSearch(arg);
-        else if (verb == "about-menu")
-            StepOpenAbout(true);
-        else if (verb == "about-command")
-            StepOpenAbout(false);
-        else if (verb == "close-about")
-            StepCloseAbout(arg);
-        else if (verb == "help")
-            StepHelp();
-        else if (verb == "minimize")
-            StepMinimize();
-        else if (verb == "restore")
-            StepRestore();
-        else if (verb == "shot")
-            Screenshot(arg);
-        else if (verb == "end")
-            StepEnd(arg.substr(0, arg.find(':')),
-                    arg.find(':') == std::string::npos ? std::string() : arg.substr(arg.find(':') + 1));
-        else if (verb == "file")
-            StepFile(arg, true);
-        else if (verb == "nofile")
-            StepFile(arg, false);
-        else
+        if (!verb)
             Abort("unknown step " + step + "\n" + kUsage);
+        verb->run(arg);
     }
     if (g_main) {
         Log("closing the program");
