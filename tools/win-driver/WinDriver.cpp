@@ -4,8 +4,6 @@
 // the exit status. Writes PNG screenshots. Exit status 0 when every step passed.
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -16,123 +14,12 @@
 #include <vector>
 
 #include "DialogTemplate.h"
+#include "Driver.h"
 #include "Png.h"
+#include "ProgramTexts.h"
 
 namespace lesamo::driver {
 namespace {
-
-constexpr int kIdSearch = 1000;
-constexpr int kIdResult = 1001;
-constexpr int kIdStatic = -1;
-constexpr unsigned kAboutCommand = 0x0010;
-
-// Expected texts, in the program's code page (this file is compiled as Windows-1252).
-const char kMainCaption[] = "Lesamo";
-const char kAboutCaption[] = "Info über Lesamo";
-const char kWarning[] =
-    "Achtung: Sollten Sie einen Kavirex(schwarz) haben, stecken Sie bitte eine Chipkarte in den Leser. ";
-const char kInstruction[] =
-    "Bitte klicken Sie auf den Knopf \"Leser suchen\", um nach Ihrem Kartenleser zu suchen. Sollten Sie mehr "
-    "als einen Leser haben, werden auch alle weiteren Leser am System gefunden";
-const char kKrmLine[] = "Kavirex(KRM) Kartenleser gefunden an Anschluß: Com";
-const char kKavirex3Line[] = "Kavirex3 Kartenleser gefunden an Anschluß: Com";
-const char kNothingFound[] = "Keinen Kartenleser gefunden.";
-
-struct Options {
-    std::string program;
-    std::vector<std::string> env;
-    std::string shotDir = ".";
-    DWORD timeoutMs = 60000;
-};
-
-Options g_options;
-PROCESS_INFORMATION g_app{};
-HWND g_main = nullptr;
-HWND g_about = nullptr;
-int g_failures = 0;
-
-void Log(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vprintf(format, args);
-    va_end(args);
-    std::printf("\n");
-    std::fflush(stdout);
-}
-
-std::string Escaped(const std::string& text)
-{
-    std::string out;
-    for (unsigned char c : text) {
-        if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c < 0x20 || c >= 0x7F || c == '\\') {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-/// A Unix path (from the scripts under Wine) as the Windows path of Wine's drive Z:.
-std::string WindowsPath(const std::string& path)
-{
-    if (path.empty() || path[0] != '/')
-        return path;
-    std::string windows = "Z:" + path;
-    std::replace(windows.begin(), windows.end(), '/', '\\');
-    return windows;
-}
-
-void KillApp()
-{
-    if (g_app.hProcess && WaitForSingleObject(g_app.hProcess, 0) == WAIT_TIMEOUT)
-        TerminateProcess(g_app.hProcess, 99);
-}
-
-[[noreturn]] void Abort(const std::string& message)
-{
-    Log("FAIL: %s", message.c_str());
-    KillApp();
-    std::fflush(stdout);
-    ExitProcess(1);
-}
-
-bool Check(bool condition, const std::string& what)
-{
-    if (!condition) {
-        Log("FAIL: %s", what.c_str());
-        ++g_failures;
-    }
-    return condition;
-}
-
-bool CheckText(const std::string& actual, const std::string& expected, const std::string& what)
-{
-    return Check(actual == expected, what + ": \"" + Escaped(actual) + "\", expected \"" + Escaped(expected) + "\"");
-}
-
-std::string Hex(unsigned long value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%lX", value);
-    return text;
-}
-
-/// The application's name: the executable's file name without its extension.
-std::string AppName()
-{
-    std::string name = g_options.program;
-    name.erase(0, name.find_last_of("\\/") + 1);
-    name.erase(name.rfind('.'));
-    return name;
-}
 
 // ---- Windows of the program ---------------------------------------------------------------
 
