@@ -18,45 +18,13 @@
 #include "ExpectedDialogs.h"
 #include "ProgramTexts.h"
 #include "ReferenceBoxes.h"
+#include "Resources.h"
 #include "Screen.h"
 
 namespace lesamo::driver {
 namespace {
 
 // ---- The dialog template and the running dialog -------------------------------------------
-
-std::u16string Utf16(const std::string& cp1252)
-{
-    std::wstring wide(cp1252.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()), wide.data(),
-                                      static_cast<int>(wide.size()));
-    return std::u16string(wide.begin(), wide.begin() + n);
-}
-
-std::string Ansi(const std::u16string& text)
-{
-    std::string out(text.size() * 2 + 1, '\0');
-    const int n = WideCharToMultiByte(1252, 0, reinterpret_cast<const wchar_t*>(text.data()),
-                                      static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()),
-                                      nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(n));
-    return out;
-}
-
-const WORD kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
-
-struct Resource {
-    const void* data = nullptr;
-    DWORD size = 0;
-};
-
-Resource FindGerman(HMODULE module, LPCSTR type, int id, const std::string& what)
-{
-    const HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), kGerman);
-    if (!Check(found != nullptr, what + " in German (1031)"))
-        return {};
-    return {LockResource(LoadResource(module, found)), SizeofResource(module, found)};
-}
 
 void CheckTemplate(HMODULE module, const ExpectedDialog& expected, DialogTemplate& parsed)
 {
