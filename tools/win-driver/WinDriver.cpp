@@ -6,8 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +18,7 @@
 #include "ReferenceBoxes.h"
 #include "Resources.h"
 #include "Screen.h"
+#include "Steps.h"
 #include "TemplateChecks.h"
 
 namespace lesamo::driver {
@@ -318,46 +317,6 @@ void StepEnd(const std::string& how, const std::string& boxes)
         Check(!seen[i].owned, what + " has no owner window");
         Check(seen[i].errorIcon && !seen[i].exclamationIcon, what + " shows the error icon");
     }
-}
-
-std::string WindowsDir()
-{
-    char dir[MAX_PATH] = {};
-    GetEnvironmentVariableA("windir", dir, MAX_PATH);
-    return dir;
-}
-
-std::string ReadWholeFile(const std::string& path, bool& exists)
-{
-    std::ifstream in(path, std::ios::binary);
-    exists = static_cast<bool>(in);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-/// "NAME=EXPECTED": %windir%\NAME equals the file EXPECTED byte for byte; "NAME=" : no such file.
-void StepFile(const std::string& argument, bool present)
-{
-    const std::string name = argument.substr(0, argument.find('='));
-    bool exists = false;
-    const std::string actual = ReadWholeFile(WindowsDir() + "\\" + name, exists);
-    if (!present) {
-        Check(!exists, name + " was not written");
-        return;
-    }
-    bool expectedExists = false;
-    const std::string expected = ReadWholeFile(WindowsPath(argument.substr(argument.find('=') + 1)), expectedExists);
-    if (!expectedExists)
-        Abort("missing expected file for " + name);
-    if (Check(exists, name + " was written"))
-        CheckText(actual, expected, name);
-}
-
-/// "NAME=SOURCE": puts SOURCE into %windir% as NAME before the program starts.
-void StepPut(const std::string& argument)
-{
-    const std::string target = WindowsDir() + "\\" + argument.substr(0, argument.find('='));
-    if (!CopyFileA(WindowsPath(argument.substr(argument.find('=') + 1)).c_str(), target.c_str(), FALSE))
-        Abort("cannot put " + target);
 }
 
 // ---- The resources of the executable -------------------------------------------------------
