@@ -13,4 +13,9 @@ void StepPut(const std::string& argument);
 /// "NAME=EXPECTED": %windir%\NAME equals the file EXPECTED byte for byte; "NAME=" : no such file.
 void StepFile(const std::string& argument, bool present);
 
+// ---- The executable (ResourceCheck.cpp) ----
+
+/// The resources of the program's executable, read as data; needs no running program.
+void StepResources();
+
 }  // namespace lesamo::driver
