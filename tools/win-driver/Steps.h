@@ -1,9 +1,25 @@
-// The steps of a run, each what one verb of the command line does (Verbs.cpp lists them).
+// The steps of a run, each what one verb of the command line does (the table of verbs lists them).
 #pragma once
 
 #include <string>
 
 namespace lesamo::driver {
+
+// ---- The program's life (ProgramSteps.cpp) ----
+
+/// Starts the program and waits for its main dialog.
+void StartProgram();
+
+/// Takes over a program started by an earlier run of the driver (which ended with "detach"):
+/// the main dialog found by its caption, the process by the dialog.
+void AttachProgram();
+
+/// Ends the dialog: "ok" confirms every message box on the way and expects status 1; the
+/// others expect the normal exit. `boxes` names the files whose writers must show their
+/// failure box, in this order: each exactly the text "Error: Create File: NAME.INI " (upper
+/// case, a trailing blank), the error icon, the system's default caption (the writers pass
+/// none) and no owner window.
+void StepEnd(const std::string& how, const std::string& boxes);
 
 // ---- Files in %windir% (FileSteps.cpp) ----
 
