@@ -21,6 +21,28 @@ void AttachProgram();
 /// none) and no owner window.
 void StepEnd(const std::string& how, const std::string& boxes);
 
+// ---- The main dialog and the About box (DialogSteps.cpp) ----
+
+/// Every step of the main dialog against the template and by keyboard: the tab order.
+void StepTemplate();
+
+/// Leser suchen: the warning (text, caption, icon), then the scan, then the result box.
+void StepSearch(const std::string& argument);
+
+/// Opens the About box: through the system menu by keyboard (Alt+Space, then its access key)
+/// when `byMenu`, else with the system command alone.
+void StepOpenAbout(bool byMenu);
+
+/// Closes the About box with "ok", "enter" or "escape"; the main dialog is usable again.
+void StepCloseAbout(const std::string& how);
+
+/// Minimises the main dialog (it then paints its icon itself) and restores it.
+void StepMinimize();
+void StepRestore();
+
+/// F1: the help command has nothing behind it; no window appears and the dialog stays.
+void StepHelp();
+
 // ---- Files in %windir% (FileSteps.cpp) ----
 
 /// "NAME=SOURCE": puts SOURCE into %windir% as NAME before the program starts.
