@@ -1,4 +1,5 @@
-// The steps of a run, each what one verb of the command line does (the table of verbs lists them).
+// The steps of a run, each what one verb of the command line does; the table of verbs in
+// Verbs.cpp says which verb runs which step.
 #pragma once
 
 #include <string>
