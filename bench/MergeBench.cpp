@@ -68,8 +68,8 @@ void CopyLineByLine(benchmark::State& state)
         std::string copy;
         copy.reserve(old.size());
         for (std::size_t start = 0; start < old.size();) {
-            const char* lineFeed = static_cast<const char*>(std::memchr(old.data() + start, '\n', old.size() - start));
-            const std::size_t next = lineFeed ? static_cast<std::size_t>(lineFeed - old.data()) + 1 : old.size();
+            const std::size_t lineFeed = old.find('\n', start);
+            const std::size_t next = lineFeed == std::string::npos ? old.size() : lineFeed + 1;
             copy.append(old, start, next - start);
             start = next;
         }

@@ -50,7 +50,7 @@ public:
             return 0;
         const std::string& reply = m_baud == 1200 ? device.identifyReply : device.wakeReply;
         const std::size_t count = std::min(size, reply.size());
-        std::memcpy(buffer, reply.data(), count);
+        std::copy_n(reply.data(), count, buffer);
         return count;
     }
     void DiscardInput() override { Record("purge"); }

@@ -60,8 +60,8 @@ void ResetFakeBackEnd()
 
 IconHandle FakeIcon(int nID)
 {
-    static const char icons[1024] = {};
-    return nID >= 0 && nID < 1024 ? &icons[nID] : nullptr;
+    static const char kIcons[1024] = {};
+    return nID >= 0 && nID < 1024 ? &kIcons[nID] : nullptr;
 }
 
 void FakeHost::SetControlText(int nIDC, const std::string& text)

@@ -56,6 +56,7 @@ ReaderSimProcess::ReaderSimProcess(const std::vector<std::string>& ports,
         args.push_back(assignment);
     }
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);

@@ -99,7 +99,7 @@ void DialogWindow::DrawControl(std::size_t index, Point client, bool active)
         const int scroll = m_controls[index].scroll;
         const int visible = cells.rows - 2;
         for (int row = 0; row < visible && scroll + row < static_cast<int>(lines.size()); ++row)
-            DrawText({at.row + 1 + row, at.col + 1}, lines[static_cast<std::size_t>(scroll + row)], cells.cols - 2, Style::Edit);
+            DrawText({at.row + 1 + row, at.col + 1}, lines[static_cast<std::size_t>(scroll) + static_cast<std::size_t>(row)], cells.cols - 2, Style::Edit);
         const Style arrows = focused ? Style::EditFocused : Style::Dialog;
         if (scroll > 0)
             DrawArrow({at.row + 1, at.col + cells.cols - 1}, true, arrows);

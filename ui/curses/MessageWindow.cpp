@@ -87,7 +87,7 @@ public:
 
 }  // namespace
 
-MessageWindow::MessageWindow(std::string text, std::string caption, MessageIcon icon)
+MessageWindow::MessageWindow(const std::string& text, std::string caption, MessageIcon icon)
     : m_caption(std::move(caption)), m_icon(icon), m_lines(WrapText(text, kTextWidth))
 {
 }

@@ -13,7 +13,7 @@ namespace lesamo::term {
 /// close it, as they do a Windows message box with only an OK button.
 class MessageWindow : public Window {
 public:
-    MessageWindow(std::string text, std::string caption, MessageIcon icon);
+    MessageWindow(const std::string& text, std::string caption, MessageIcon icon);
     Size Extent() const override;
     void Draw(Point origin, bool active) override;
     void OnKey(const Key& key) override;

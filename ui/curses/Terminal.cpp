@@ -112,8 +112,8 @@ bool Terminal::Start(std::string& error)
         return false;
     }
     set_term(g_screen);
-    static const bool registered = std::atexit(RestoreAtExit) == 0;
-    (void)registered;
+    static const bool kRestoreRegistered = std::atexit(RestoreAtExit) == 0;
+    (void)kRestoreRegistered;
     cbreak();
     noecho();
     nonl();
