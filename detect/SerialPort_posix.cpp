@@ -125,9 +125,9 @@ public:
         m_patternStarted = false;
     }
 
-    void SetLine(Line line, bool on) override
+    void SetLine(ControlLine line, bool on) override
     {
-        int bits = line == Line::Dtr ? TIOCM_DTR : TIOCM_RTS;
+        int bits = line == ControlLine::Dtr ? TIOCM_DTR : TIOCM_RTS;
         ::ioctl(m_fd.Get(), on ? TIOCMBIS : TIOCMBIC, &bits);
     }
 

@@ -28,9 +28,9 @@ public:
         ::SetCommState(m_handle, &dcb);
     }
 
-    void SetLine(Line line, bool on) override
+    void SetLine(ControlLine line, bool on) override
     {
-        const DWORD function = line == Line::Dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS);
+        const DWORD function = line == ControlLine::Dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS);
         ::EscapeCommFunction(m_handle, function);
     }
 
