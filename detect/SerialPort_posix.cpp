@@ -14,29 +14,12 @@
 #include <csignal>
 #include <utility>
 
+#include "common/FileDescriptor_posix.h"
 #include "detect/SerialPort.h"
 #include "detect/WinePrefix_posix.h"
 
 namespace lesamo {
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor& operator=(Descriptor&&) = delete;
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 speed_t SpeedCode(unsigned baud, speed_t fallback)
 {
@@ -100,7 +83,7 @@ volatile std::sig_atomic_t g_heldLine = -1;
 
 class PosixSerialPort : public SerialPort {
 public:
-    PosixSerialPort(Descriptor fd, const termios& saved)
+    PosixSerialPort(FileDescriptor fd, const termios& saved)
         : m_fd(std::move(fd)), m_saved(saved)
     {
         g_heldSettings = m_saved;
@@ -250,7 +233,7 @@ private:
 
     static constexpr long long kMaxLagNs = 10 * 1000000LL;
 
-    Descriptor m_fd;
+    FileDescriptor m_fd;
     termios m_saved;
     timespec m_deadline{};
     bool m_patternStarted = false;
@@ -265,9 +248,9 @@ public:
         if (path.empty())
             return nullptr;
         // O_NONBLOCK: a port without carrier must not hold up the open.
-        Descriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        FileDescriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         termios saved{};
-        if (fd.Get() < 0 || ::tcgetattr(fd.Get(), &saved) != 0)
+        if (!fd.Valid() || ::tcgetattr(fd.Get(), &saved) != 0)
             return nullptr;                 // missing, or no serial line behind the name
         // Another program holding the line (our lock, or its TIOCEXCL) makes it "in use".
         // open() lets root through a TIOCEXCL line, so the flag is asked for as well: taking

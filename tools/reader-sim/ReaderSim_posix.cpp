@@ -21,8 +21,11 @@
 #include <string_view>
 #include <vector>
 
+#include "common/FileDescriptor_posix.h"
+
 namespace {
 
+using lesamo::FileDescriptor;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kUsage[] =
@@ -63,38 +66,6 @@ void OnSignal(int)
 {
     g_stop = 1;
 }
-
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    Fd(Fd&& other) noexcept : m_fd(other.Release()) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        Reset(other.Release());
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { Reset(); }
-    int Get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    int Release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 enum class Kind { Kavirex3, Krm, Silent, Flood, Hangup, None };
 enum class Probe { None, Identify, Wake };
@@ -280,7 +251,7 @@ std::string Printable(const std::string& bytes)
 
 class EventLog {
 public:
-    void Open(Fd fd) { m_fd = std::move(fd); }
+    void Open(FileDescriptor fd) { m_fd = std::move(fd); }
     void Write(const char* format, ...) __attribute__((format(printf, 2, 3)))
     {
         char line[1024];
@@ -295,11 +266,11 @@ public:
             n = sizeof line - 2;
         line[n++] = '\n';
         // One write per line, so a reader of the log never sees half a line.
-        [[maybe_unused]] const ssize_t written = ::write(m_fd ? m_fd.Get() : 2, line, n);
+        [[maybe_unused]] const ssize_t written = ::write(m_fd.Valid() ? m_fd.Get() : 2, line, n);
     }
 
 private:
-    Fd m_fd;
+    FileDescriptor m_fd;
     Clock::time_point m_start = Clock::now();
 };
 
@@ -309,8 +280,8 @@ struct Port {
     int index = 0;                      // 0 for com1
     Behaviour behaviour;
     bool active = false;                // named on the command line or by a command
-    Fd master;
-    Fd slave;                           // our own: keeps the pty alive and shows its settings
+    FileDescriptor master;
+    FileDescriptor slave;                           // our own: keeps the pty alive and shows its settings
     int watch = -1;
     std::string path;                   // slave path, or the missing path for "none"
     LineState seen;
@@ -333,8 +304,8 @@ public:
 
     bool Start()
     {
-        m_inotify = Fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-        if (!m_inotify)
+        m_inotify = FileDescriptor(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+        if (!m_inotify.Valid())
             g_log.Write("inotify unavailable (%s): probes are seen by their line settings only",
                         std::strerror(errno));
         if (!readyFile.empty())
@@ -361,10 +332,10 @@ public:
             std::vector<pollfd> fds;
             if (stdinOpen)
                 fds.push_back({0, POLLIN, 0});
-            if (m_inotify)
+            if (m_inotify.Valid())
                 fds.push_back({m_inotify.Get(), POLLIN, 0});
             for (Port& p : ports)
-                if (p.master && !p.masterIdle)
+                if (p.master.Valid() && !p.masterIdle)
                     fds.push_back({p.master.Get(), POLLIN, 0});
             const int ready = ::poll(fds.data(), fds.size(), kTickMs);
             if (ready < 0 && errno != EINTR)
@@ -393,7 +364,7 @@ public:
     }
 
 private:
-    Fd m_inotify;
+    FileDescriptor m_inotify;
     std::vector<std::string> m_readyLines;
 
     std::string LinkPath(const Port& p) const { return linkDir + "/" + p.Name(); }
@@ -416,17 +387,17 @@ private:
             g_log.Write("%s none: %s", p.Name().c_str(), p.path.c_str());
             return UpdateLink(p);
         }
-        Fd master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        FileDescriptor master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         char name[128];
-        if (!master || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0 ||
+        if (!master.Valid() || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0 ||
             ::ptsname_r(master.Get(), name, sizeof name) != 0) {
             std::fprintf(stderr, "reader-sim: cannot create a pseudo-terminal: %s\n",
                          std::strerror(errno));
             return false;
         }
-        Fd slave(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        FileDescriptor slave(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         termios t{};
-        if (!slave || ::tcgetattr(slave.Get(), &t) != 0) {
+        if (!slave.Valid() || ::tcgetattr(slave.Get(), &t) != 0) {
             std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", name, std::strerror(errno));
             return false;
         }
@@ -441,7 +412,7 @@ private:
         p.master = std::move(master);
         p.slave = std::move(slave);
         p.path = name;
-        if (m_inotify)
+        if (m_inotify.Valid())
             p.watch = inotify_add_watch(m_inotify.Get(), name, IN_OPEN | IN_CLOSE);
         g_log.Write("%s %s: %s", p.Name().c_str(), KindName(p.behaviour.kind), name);
         Tick(p);
@@ -450,12 +421,12 @@ private:
 
     void Unplug(Port& p)
     {
-        if (p.watch >= 0 && m_inotify)
+        if (p.watch >= 0 && m_inotify.Valid())
             inotify_rm_watch(m_inotify.Get(), p.watch);
         p.watch = -1;
         p.holding = Probe::None;
-        p.slave.Reset();
-        p.master.Reset();
+        p.slave.Close();
+        p.master.Close();
     }
 
     bool UpdateLink(const Port& p)
@@ -484,8 +455,8 @@ private:
         for (const std::string& line : m_readyLines)
             text += line + "\n";
         const std::string temp = readyFile + ".tmp" + std::to_string(::getpid());
-        Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (!fd || ::write(fd.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size())
+        FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        if (!fd.Valid() || ::write(fd.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size())
             || ::rename(temp.c_str(), readyFile.c_str()) != 0) {
             g_log.Write("cannot write %s: %s", readyFile.c_str(), std::strerror(errno));
             ::unlink(temp.c_str());
@@ -538,14 +509,14 @@ private:
     Port* PortOfWatch(int watch)
     {
         for (Port& p : ports)
-            if (p.master && p.watch == watch)
+            if (p.master.Valid() && p.watch == watch)
                 return &p;
         return nullptr;
     }
 
     void ReadOpenEvents()
     {
-        if (!m_inotify)
+        if (!m_inotify.Valid())
             return;
         alignas(inotify_event) char buffer[4096];
         ssize_t n;
@@ -651,7 +622,7 @@ private:
 
     void Tick(Port& p)
     {
-        if (!p.master)
+        if (!p.master.Valid())
             return;
         Drain(p);
         WatchLine(p);
@@ -724,8 +695,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!logFile.empty()) {
-        Fd fd(::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
-        if (!fd) {
+        FileDescriptor fd(::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
+        if (!fd.Valid()) {
             std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", logFile.c_str(),
                          std::strerror(errno));
             return 2;
