@@ -22,10 +22,16 @@
 #include <vector>
 
 #include "common/FileDescriptor_posix.h"
+#include "tools/reader-sim/SimBehaviour.h"
 
 namespace {
 
 using lesamo::FileDescriptor;
+using lesamo::sim::Behaviour;
+using lesamo::sim::Kind;
+using lesamo::sim::KindName;
+using lesamo::sim::ParseAssignment;
+using lesamo::sim::Printable;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kUsage[] =
@@ -67,120 +73,7 @@ void OnSignal(int)
     g_stop = 1;
 }
 
-enum class Kind { Kavirex3, Krm, Silent, Flood, Hangup, None };
 enum class Probe { None, Identify, Wake };
-
-struct Behaviour {
-    Kind kind = Kind::Silent;
-    int delayMs = 0;
-    std::string text;
-};
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::optional<std::string> Unescape(std::string_view in)
-{
-    std::string out;
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i] != '\\') {
-            out += in[i];
-            continue;
-        }
-        if (++i == in.size())
-            return std::nullopt;
-        switch (in[i]) {
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case '\\': out += '\\'; break;
-        case 'x': {
-            const int high = i + 1 < in.size() ? HexDigit(in[i + 1]) : -1;
-            const int low = i + 2 < in.size() ? HexDigit(in[i + 2]) : -1;
-            if (high < 0 || low < 0)
-                return std::nullopt;
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
-            break;
-        }
-        default:
-            return std::nullopt;
-        }
-    }
-    return out;
-}
-
-std::optional<Behaviour> ParseBehaviour(std::string_view text)
-{
-    const std::size_t nameEnd = text.find_first_of("@:");
-    const std::string_view name = text.substr(0, nameEnd);
-    Behaviour b;
-    if (name == "kavirex3") {
-        b = {Kind::Kavirex3, 500, "Kavirex3 V1.0\r\n"};
-    } else if (name == "krm") {
-        b = {Kind::Krm, 40, "?0"};
-    } else if (name == "silent" || name == "flood" || name == "hangup" || name == "none") {
-        if (nameEnd != std::string_view::npos)
-            return std::nullopt;            // these take neither a delay nor a text
-        b.kind = name == "silent" ? Kind::Silent
-               : name == "flood"  ? Kind::Flood
-               : name == "hangup" ? Kind::Hangup
-                                  : Kind::None;
-        return b;
-    } else {
-        return std::nullopt;
-    }
-    std::string_view rest = nameEnd == std::string_view::npos ? "" : text.substr(nameEnd);
-    if (!rest.empty() && rest[0] == '@') {
-        std::size_t i = 1;
-        int ms = 0;
-        while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && ms < 1000000)
-            ms = ms * 10 + (rest[i++] - '0');
-        if (i == 1 || (i < rest.size() && rest[i] != ':'))
-            return std::nullopt;
-        b.delayMs = ms;
-        rest.remove_prefix(i);
-    }
-    if (!rest.empty()) {
-        std::optional<std::string> reply = Unescape(rest.substr(1));
-        if (!reply)
-            return std::nullopt;
-        b.text = *reply;
-    }
-    return b;
-}
-
-// "comN=BEHAVIOUR": the port index 0..3 and the behaviour.
-std::optional<std::pair<int, Behaviour>> ParseAssignment(std::string_view text)
-{
-    if (text.size() < 6 || text.substr(0, 3) != "com" || text[3] < '1' || text[3] > '4' ||
-        text[4] != '=')
-        return std::nullopt;
-    std::optional<Behaviour> b = ParseBehaviour(text.substr(5));
-    if (!b)
-        return std::nullopt;
-    return std::make_pair(text[3] - '1', *b);
-}
-
-const char* KindName(Kind kind)
-{
-    switch (kind) {
-    case Kind::Kavirex3: return "kavirex3";
-    case Kind::Krm: return "krm";
-    case Kind::Silent: return "silent";
-    case Kind::Flood: return "flood";
-    case Kind::Hangup: return "hangup";
-    case Kind::None: return "none";
-    }
-    return "?";
-}
 
 unsigned BaudOf(speed_t speed)
 {
@@ -226,27 +119,6 @@ std::string Describe(const LineState& s)
     const char parity = !(s.cflag & PARENB) ? 'N' : (s.cflag & PARODD) ? 'O' : 'E';
     return std::to_string(BaudOf(s.speed)) + " " + std::to_string(bits) + parity +
            ((s.cflag & CSTOPB) ? "2" : "1");
-}
-
-std::string Printable(const std::string& bytes)
-{
-    std::string out;
-    for (const unsigned char c : bytes) {
-        if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\\')
-            out += "\\\\";
-        else if (c < 0x20 || c >= 0x7F) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
 }
 
 class EventLog {
@@ -495,9 +367,9 @@ private:
             return;
         }
         g_log.Write("command %s", line.c_str());
-        Port& p = ports[assignment->first];
+        Port& p = ports[assignment->port];
         Unplug(p);
-        p.behaviour = assignment->second;
+        p.behaviour = assignment->behaviour;
         if (!p.active)
             order.push_back(p.index);
         if (!Plug(p))
@@ -680,13 +552,13 @@ int main(int argc, char** argv)
             continue;
         }
         const auto assignment = ParseAssignment(arg);
-        if (!assignment || sim.ports[assignment->first].active) {
+        if (!assignment || sim.ports[assignment->port].active) {
             std::fprintf(stderr, "reader-sim: %s: %s (see reader-sim --help)\n", argv[i],
                          assignment ? "port named twice" : "not understood");
             return 2;
         }
-        Port& p = sim.ports[assignment->first];
-        p.behaviour = assignment->second;
+        Port& p = sim.ports[assignment->port];
+        p.behaviour = assignment->behaviour;
         p.active = true;
         sim.order.push_back(p.index);
     }
