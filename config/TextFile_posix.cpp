@@ -18,36 +18,10 @@
 #include <cstring>
 #include <utility>
 
+#include "common/FileDescriptor_posix.h"
+
 namespace lesamo {
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept
-    {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
-    /// Closes now; false when close reports an error (NFS reports late write errors there).
-    bool Close()
-    {
-        const int fd = std::exchange(m_fd, -1);
-        return close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 constexpr int kMaxLinks = 40;   // as the kernel's own limit on a path's symbolic links
 

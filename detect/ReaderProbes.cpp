@@ -15,28 +15,28 @@ constexpr LineSettings kKrmLine{9600, 8, Parity::Even, StopBits::One, true};
 constexpr ReadTimeouts kReplyTimeouts{30, 1, 1};
 
 struct LineStep {
-    Line line;
+    ControlLine line;
     bool on;
     int waitMs;     // pause after the change; 0 for none
 };
 
 // Identifying probe: 1170 ms in all, the reader answers at the earliest during the last wait.
 constexpr LineStep kKavirex3Pattern[] = {
-    {Line::Dtr, false, 0},
-    {Line::Rts, false, 40},  {Line::Dtr, true, 120},
-    {Line::Dtr, false, 40},  {Line::Dtr, true, 120},
-    {Line::Rts, true, 40},   {Line::Dtr, false, 0},
-    {Line::Rts, false, 10},  {Line::Dtr, true, 0},
-    {Line::Rts, true, 800},  {Line::Dtr, false, 0},
-    {Line::Rts, false, 0},
+    {ControlLine::Dtr, false, 0},
+    {ControlLine::Rts, false, 40},  {ControlLine::Dtr, true, 120},
+    {ControlLine::Dtr, false, 40},  {ControlLine::Dtr, true, 120},
+    {ControlLine::Rts, true, 40},   {ControlLine::Dtr, false, 0},
+    {ControlLine::Rts, false, 10},  {ControlLine::Dtr, true, 0},
+    {ControlLine::Rts, true, 800},  {ControlLine::Dtr, false, 0},
+    {ControlLine::Rts, false, 0},
 };
 
 // Wake probe: 150 ms in all; the last three changes follow one another without a wait.
 constexpr LineStep kKrmWakePattern[] = {
-    {Line::Dtr, false, 0},  {Line::Rts, false, 40},
-    {Line::Dtr, true, 30},  {Line::Rts, true, 40},
-    {Line::Dtr, false, 40}, {Line::Rts, false, 0},
-    {Line::Dtr, false, 0},  {Line::Rts, false, 0},
+    {ControlLine::Dtr, false, 0},  {ControlLine::Rts, false, 40},
+    {ControlLine::Dtr, true, 30},  {ControlLine::Rts, true, 40},
+    {ControlLine::Dtr, false, 40}, {ControlLine::Rts, false, 0},
+    {ControlLine::Dtr, false, 0},  {ControlLine::Rts, false, 0},
 };
 
 template <std::size_t N>

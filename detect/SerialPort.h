@@ -9,7 +9,7 @@
 
 namespace lesamo {
 
-enum class Line { Dtr, Rts };
+enum class ControlLine { Dtr, Rts };
 enum class Parity { None, Even };
 enum class StopBits { One, Two };
 
@@ -36,7 +36,7 @@ struct SerialPort {
     virtual ~SerialPort() = default;                  // closes the line
     virtual void Configure(const LineSettings& settings) = 0;
     /// Raises (on) or lowers DTR or RTS; one change at a time, failures ignored.
-    virtual void SetLine(Line line, bool on) = 0;
+    virtual void SetLine(ControlLine line, bool on) = 0;
     /// Blocks for `time`, not interruptible.
     virtual void Pause(std::chrono::milliseconds time) = 0;
     virtual void SetReadTimeouts(const ReadTimeouts& timeouts) = 0;

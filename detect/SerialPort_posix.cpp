@@ -8,35 +8,20 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <optional>
 #include <utility>
 
+#include "common/FileDescriptor_posix.h"
 #include "detect/SerialPort.h"
+#include "detect/SerialTiming.h"
+#include "detect/WaitClock_posix.h"
 #include "detect/WinePrefix_posix.h"
 
 namespace lesamo {
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor& operator=(Descriptor&&) = delete;
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 speed_t SpeedCode(unsigned baud, speed_t fallback)
 {
@@ -71,27 +56,6 @@ bool SameLine(const termios& a, const termios& b)
            (a.c_iflag & INPCK) == (b.c_iflag & INPCK);
 }
 
-timespec Add(timespec t, long long ns)
-{
-    ns += t.tv_nsec;
-    t.tv_sec += static_cast<time_t>(ns / 1000000000);
-    t.tv_nsec = static_cast<long>(ns % 1000000000);
-    return t;
-}
-
-long long Difference(const timespec& later, const timespec& earlier)
-{
-    return (static_cast<long long>(later.tv_sec) - earlier.tv_sec) * 1000000000LL +
-           (later.tv_nsec - earlier.tv_nsec);
-}
-
-timespec Now()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return now;
-}
-
 // The line that a probe holds right now, for ReleaseHeldPortAfterSignal: its descriptor is
 // published only after its saved settings are complete, and withdrawn before the port gives
 // the line back itself.
@@ -100,7 +64,7 @@ volatile std::sig_atomic_t g_heldLine = -1;
 
 class PosixSerialPort : public SerialPort {
 public:
-    PosixSerialPort(Descriptor fd, const termios& saved)
+    PosixSerialPort(FileDescriptor fd, const termios& saved)
         : m_fd(std::move(fd)), m_saved(saved)
     {
         g_heldSettings = m_saved;
@@ -122,29 +86,19 @@ public:
     void Configure(const LineSettings& settings) override
     {
         ApplyLine(settings);
-        m_patternStarted = false;
+        m_pauses.Restart();
     }
 
-    void SetLine(Line line, bool on) override
+    void SetLine(ControlLine line, bool on) override
     {
-        int bits = line == Line::Dtr ? TIOCM_DTR : TIOCM_RTS;
+        int bits = line == ControlLine::Dtr ? TIOCM_DTR : TIOCM_RTS;
         ::ioctl(m_fd.Get(), on ? TIOCMBIS : TIOCMBIC, &bits);
     }
 
     void Pause(std::chrono::milliseconds time) override
     {
-        const long long ns = static_cast<long long>(time.count()) * 1000000;
-        // Each wait ends at an absolute deadline, so the small overshoot of one wait is taken
-        // out of the next instead of adding up over a pattern. A deadline far behind (the
-        // process was stopped) is not caught up on: the next step then keeps its full length.
-        const timespec now = Now();
-        // The first wait counts from its own start: setting the line up and the changes
-        // before it take nothing off it.
-        if (!m_patternStarted || Difference(now, m_deadline) > kMaxLagNs)
-            m_deadline = now;
-        m_patternStarted = true;
-        m_deadline = Add(m_deadline, ns);
-        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &m_deadline, nullptr) == EINTR) {
+        const timespec deadline = ToTimespec(m_pauses.Next(WaitClockNow(), time).time_since_epoch());
+        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
         }
     }
 
@@ -154,20 +108,14 @@ public:
     {
         if (size == 0)
             return 0;
-        const timespec start = Now();
-        const long long totalMs = static_cast<long long>(m_timeouts.totalMultiplierMs) * size +
-                                  m_timeouts.totalConstantMs;
-        const bool hasTotal = totalMs > 0;
-        const timespec totalEnd = Add(start, totalMs * 1000000);
-        const long long intervalNs = static_cast<long long>(m_timeouts.intervalMs) * 1000000;
+        ReadTimer timer(m_timeouts, size, WaitClockNow());
         std::size_t count = 0;
-        timespec lastByte{};
         for (;;) {
             // VMIN = VTIME = 0: a read returns at once with what is there, 0 when nothing is.
             const ssize_t n = ::read(m_fd.Get(), buffer + count, size - count);
             if (n > 0) {
                 count += static_cast<std::size_t>(n);
-                lastByte = Now();
+                timer.BytesArrived(WaitClockNow());
                 if (count == size)
                     break;
                 continue;
@@ -176,24 +124,13 @@ public:
                 continue;
             if (n < 0 && errno != EAGAIN)
                 break;                      // EIO: the other end is gone
-            const timespec now = Now();
-            bool limited = false;           // no limit at all: wait for `size` bytes
-            long long waitNs = 0;
-            if (hasTotal) {
-                limited = true;
-                waitNs = Difference(totalEnd, now);
-            }
-            if (count > 0 && intervalNs > 0) {
-                const long long intervalLeft = Difference(Add(lastByte, intervalNs), now);
-                waitNs = limited ? std::min(waitNs, intervalLeft) : intervalLeft;
-                limited = true;
-            }
-            if (limited && waitNs <= 0)
+            // Nothing yet: wait for more as long as the time-outs allow.
+            const std::optional<WaitClock::duration> left = timer.WaitLeft(WaitClockNow());
+            if (left && *left <= WaitClock::duration::zero())
                 break;
             pollfd watch{m_fd.Get(), POLLIN, 0};
-            const timespec wait{static_cast<time_t>(waitNs / 1000000000),
-                                static_cast<long>(waitNs % 1000000000)};
-            const int ready = ::ppoll(&watch, 1, limited ? &wait : nullptr, nullptr);
+            const timespec wait = ToTimespec(left.value_or(WaitClock::duration::zero()));
+            const int ready = ::ppoll(&watch, 1, left ? &wait : nullptr, nullptr);
             if (ready < 0 && errno != EINTR)
                 break;
             if (ready > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL))) {
@@ -248,12 +185,9 @@ private:
         ::tcsetattr(m_fd.Get(), TCSANOW, &reduced);
     }
 
-    static constexpr long long kMaxLagNs = 10 * 1000000LL;
-
-    Descriptor m_fd;
+    FileDescriptor m_fd;
     termios m_saved;
-    timespec m_deadline{};
-    bool m_patternStarted = false;
+    PauseSchedule m_pauses;
     ReadTimeouts m_timeouts{0, 0, 0};
 };
 
@@ -265,9 +199,9 @@ public:
         if (path.empty())
             return nullptr;
         // O_NONBLOCK: a port without carrier must not hold up the open.
-        Descriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        FileDescriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         termios saved{};
-        if (fd.Get() < 0 || ::tcgetattr(fd.Get(), &saved) != 0)
+        if (!fd.Valid() || ::tcgetattr(fd.Get(), &saved) != 0)
             return nullptr;                 // missing, or no serial line behind the name
         // Another program holding the line (our lock, or its TIOCEXCL) makes it "in use".
         // open() lets root through a TIOCEXCL line, so the flag is asked for as well: taking

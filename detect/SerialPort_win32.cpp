@@ -5,6 +5,7 @@
 #include <string>
 
 #include "detect/CommSettings_win32.h"
+#include "detect/PortName.h"
 #include "detect/SerialPort.h"
 
 namespace lesamo {
@@ -28,9 +29,9 @@ public:
         ::SetCommState(m_handle, &dcb);
     }
 
-    void SetLine(Line line, bool on) override
+    void SetLine(ControlLine line, bool on) override
     {
-        const DWORD function = line == Line::Dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS);
+        const DWORD function = line == ControlLine::Dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS);
         ::EscapeCommFunction(m_handle, function);
     }
 
@@ -62,17 +63,11 @@ private:
     HANDLE m_handle;
 };
 
-// Only the four names the scan builds reach CreateFileA: Windows would also open "COM1",
-// "com1:", "\\.\com1" or "aux" as a serial port, and a higher number may be a modem.
-bool IsScannedPortName(const std::string& name)
-{
-    return name.size() == 4 && name.compare(0, 3, "com") == 0 && name[3] >= '1' && name[3] <= '4';
-}
-
 class Win32Ports final : public PortOpener {
 public:
     std::unique_ptr<SerialPort> Open(const std::string& name) override
     {
+        // Only the four names the scan builds reach CreateFileA.
         if (!IsScannedPortName(name))
             return nullptr;
         // Share mode 0: a port that another program holds fails here and is passed over.

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "detect/PortName.h"
+
 namespace lesamo {
 
 std::string WinePrefix()
@@ -23,7 +25,7 @@ std::string WinePrefix()
 
 std::string PortDevicePath(const std::string& name)
 {
-    if (name.size() != 4 || name.compare(0, 3, "com") != 0 || name[3] < '1' || name[3] > '4')
+    if (!IsScannedPortName(name))
         return {};
     const std::string prefix = WinePrefix();
     if (prefix.empty())

@@ -80,7 +80,7 @@ public:
         if (m_owner.afterConfigure)
             m_owner.afterConfigure();
     }
-    void SetLine(Line line, bool on) override { m_port->SetLine(line, on); }
+    void SetLine(ControlLine line, bool on) override { m_port->SetLine(line, on); }
     void Pause(std::chrono::milliseconds time) override { m_port->Pause(time); }
     void SetReadTimeouts(const ReadTimeouts& timeouts) override
     {

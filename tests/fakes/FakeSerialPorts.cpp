@@ -28,9 +28,9 @@ public:
         if (s.parityCheck)
             Record("check");
     }
-    void SetLine(Line line, bool on) override
+    void SetLine(ControlLine line, bool on) override
     {
-        Record(std::string(line == Line::Dtr ? "dtr" : "rts") + (on ? "+" : "-"));
+        Record(std::string(line == ControlLine::Dtr ? "dtr" : "rts") + (on ? "+" : "-"));
     }
     void Pause(std::chrono::milliseconds time) override
     {

@@ -1,29 +1,23 @@
 // reader-sim: pseudo-terminals that answer the identifying and the wake probe as the two reader
-// kinds do, for the tests, the demo and users without hardware.
+// kinds do, for the tests, the demo and users without hardware. This file reads the command
+// line and the signals; Simulator_posix.cpp runs the ports.
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <stdlib.h>
-#include <sys/inotify.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <csignal>
-#include <chrono>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
+
+#include "common/FileDescriptor_posix.h"
+#include "tools/reader-sim/EventLog_posix.h"
+#include "tools/reader-sim/SimBehaviour.h"
+#include "tools/reader-sim/Simulator_posix.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr char kUsage[] =
     "Usage: reader-sim [--link-dir DIR] [--ready FILE] [--log FILE] PORT=BEHAVIOUR ...\n"
@@ -53,10 +47,6 @@ constexpr char kUsage[] =
     "unplugged and a new one plugged in (\"com2=none\" just unplugs). End of input does not end\n"
     "the simulator; SIGTERM or SIGINT removes the links and ends it.\n";
 
-constexpr speed_t kIdleSpeed = B38400;      // neither probe's speed, so a probe's change shows
-constexpr int kTickMs = 2;
-constexpr int kHangupDelayMs = 50;
-
 volatile std::sig_atomic_t g_stop = 0;
 
 void OnSignal(int)
@@ -64,636 +54,11 @@ void OnSignal(int)
     g_stop = 1;
 }
 
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    Fd(Fd&& other) noexcept : m_fd(other.Release()) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        Reset(other.Release());
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { Reset(); }
-    int Get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    int Release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd = -1;
-};
-
-enum class Kind { Kavirex3, Krm, Silent, Flood, Hangup, None };
-enum class Probe { None, Identify, Wake };
-
-struct Behaviour {
-    Kind kind = Kind::Silent;
-    int delayMs = 0;
-    std::string text;
-};
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::optional<std::string> Unescape(std::string_view in)
-{
-    std::string out;
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i] != '\\') {
-            out += in[i];
-            continue;
-        }
-        if (++i == in.size())
-            return std::nullopt;
-        switch (in[i]) {
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case '\\': out += '\\'; break;
-        case 'x': {
-            const int high = i + 1 < in.size() ? HexDigit(in[i + 1]) : -1;
-            const int low = i + 2 < in.size() ? HexDigit(in[i + 2]) : -1;
-            if (high < 0 || low < 0)
-                return std::nullopt;
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
-            break;
-        }
-        default:
-            return std::nullopt;
-        }
-    }
-    return out;
-}
-
-std::optional<Behaviour> ParseBehaviour(std::string_view text)
-{
-    const std::size_t nameEnd = text.find_first_of("@:");
-    const std::string_view name = text.substr(0, nameEnd);
-    Behaviour b;
-    if (name == "kavirex3") {
-        b = {Kind::Kavirex3, 500, "Kavirex3 V1.0\r\n"};
-    } else if (name == "krm") {
-        b = {Kind::Krm, 40, "?0"};
-    } else if (name == "silent" || name == "flood" || name == "hangup" || name == "none") {
-        if (nameEnd != std::string_view::npos)
-            return std::nullopt;            // these take neither a delay nor a text
-        b.kind = name == "silent" ? Kind::Silent
-               : name == "flood"  ? Kind::Flood
-               : name == "hangup" ? Kind::Hangup
-                                  : Kind::None;
-        return b;
-    } else {
-        return std::nullopt;
-    }
-    std::string_view rest = nameEnd == std::string_view::npos ? "" : text.substr(nameEnd);
-    if (!rest.empty() && rest[0] == '@') {
-        std::size_t i = 1;
-        int ms = 0;
-        while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && ms < 1000000)
-            ms = ms * 10 + (rest[i++] - '0');
-        if (i == 1 || (i < rest.size() && rest[i] != ':'))
-            return std::nullopt;
-        b.delayMs = ms;
-        rest.remove_prefix(i);
-    }
-    if (!rest.empty()) {
-        std::optional<std::string> reply = Unescape(rest.substr(1));
-        if (!reply)
-            return std::nullopt;
-        b.text = *reply;
-    }
-    return b;
-}
-
-// "comN=BEHAVIOUR": the port index 0..3 and the behaviour.
-std::optional<std::pair<int, Behaviour>> ParseAssignment(std::string_view text)
-{
-    if (text.size() < 6 || text.substr(0, 3) != "com" || text[3] < '1' || text[3] > '4' ||
-        text[4] != '=')
-        return std::nullopt;
-    std::optional<Behaviour> b = ParseBehaviour(text.substr(5));
-    if (!b)
-        return std::nullopt;
-    return std::make_pair(text[3] - '1', *b);
-}
-
-const char* KindName(Kind kind)
-{
-    switch (kind) {
-    case Kind::Kavirex3: return "kavirex3";
-    case Kind::Krm: return "krm";
-    case Kind::Silent: return "silent";
-    case Kind::Flood: return "flood";
-    case Kind::Hangup: return "hangup";
-    case Kind::None: return "none";
-    }
-    return "?";
-}
-
-unsigned BaudOf(speed_t speed)
-{
-    static constexpr std::pair<speed_t, unsigned> kSpeeds[] = {
-        {B0, 0},         {B50, 50},         {B75, 75},         {B110, 110},
-        {B134, 134},     {B150, 150},       {B200, 200},       {B300, 300},
-        {B600, 600},     {B1200, 1200},     {B1800, 1800},     {B2400, 2400},
-        {B4800, 4800},   {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
-        {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800},
-    };
-    for (const auto& [code, baud] : kSpeeds)
-        if (code == speed)
-            return baud;
-    return 0;
-}
-
-struct LineState {
-    speed_t speed = 0;
-    tcflag_t cflag = 0;
-    bool operator==(const LineState&) const = default;
-};
-
-LineState StateOf(const termios& t)
-{
-    return {cfgetospeed(&t), t.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB)};
-}
-
-// Linux pseudo-terminals keep only the speed and the stop bits of what a probe sets, so the
-// probes are told apart by those alone.
-Probe Classify(const LineState& s)
-{
-    if (s.speed == B1200 && (s.cflag & CSTOPB))
-        return Probe::Identify;
-    if (s.speed == B9600)
-        return Probe::Wake;
-    return Probe::None;
-}
-
-std::string Describe(const LineState& s)
-{
-    const int bits = (s.cflag & CSIZE) == CS5 ? 5 : (s.cflag & CSIZE) == CS6 ? 6
-                   : (s.cflag & CSIZE) == CS7 ? 7 : 8;
-    const char parity = !(s.cflag & PARENB) ? 'N' : (s.cflag & PARODD) ? 'O' : 'E';
-    return std::to_string(BaudOf(s.speed)) + " " + std::to_string(bits) + parity +
-           ((s.cflag & CSTOPB) ? "2" : "1");
-}
-
-std::string Printable(const std::string& bytes)
-{
-    std::string out;
-    for (const unsigned char c : bytes) {
-        if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\\')
-            out += "\\\\";
-        else if (c < 0x20 || c >= 0x7F) {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-class EventLog {
-public:
-    void Open(Fd fd) { m_fd = std::move(fd); }
-    void Write(const char* format, ...) __attribute__((format(printf, 2, 3)))
-    {
-        char line[1024];
-        const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 Clock::now() - m_start).count();
-        int n = std::snprintf(line, sizeof line, "%7lld ", ms);
-        va_list args;
-        va_start(args, format);
-        n += std::vsnprintf(line + n, sizeof line - n - 1, format, args);
-        va_end(args);
-        if (n > static_cast<int>(sizeof line) - 2)
-            n = sizeof line - 2;
-        line[n++] = '\n';
-        // One write per line, so a reader of the log never sees half a line.
-        [[maybe_unused]] const ssize_t written = ::write(m_fd ? m_fd.Get() : 2, line, n);
-    }
-
-private:
-    Fd m_fd;
-    Clock::time_point m_start = Clock::now();
-};
-
-EventLog g_log;
-
-struct Port {
-    int index = 0;                      // 0 for com1
-    Behaviour behaviour;
-    bool active = false;                // named on the command line or by a command
-    Fd master;
-    Fd slave;                           // our own: keeps the pty alive and shows its settings
-    int watch = -1;
-    std::string path;                   // slave path, or the missing path for "none"
-    LineState seen;
-    Probe lastClass = Probe::None;
-    Probe holding = Probe::None;        // the probe that holds the line right now
-    Clock::time_point holdStart;
-    bool answered = false;
-    long long flooded = 0;
-    int openers = 0;                    // opens of the slave by others, from inotify
-    bool masterIdle = false;            // read gave EIO: no poll on it until a tick reads again
-    std::string Name() const { return "com" + std::to_string(index + 1); }
-};
-
-class Simulator {
-public:
-    std::string linkDir;
-    std::string readyFile;
-    std::array<Port, 4> ports;
-    std::vector<int> order;             // ports in the order first named
-
-    bool Start()
-    {
-        m_inotify = Fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-        if (!m_inotify)
-            g_log.Write("inotify unavailable (%s): probes are seen by their line settings only",
-                        std::strerror(errno));
-        if (!readyFile.empty())
-            ::unlink(readyFile.c_str());    // a waiting script must not see an old one
-        if (!linkDir.empty() && ::mkdir(linkDir.c_str(), 0755) != 0 && errno != EEXIST) {
-            std::fprintf(stderr, "reader-sim: cannot create %s: %s\n", linkDir.c_str(),
-                         std::strerror(errno));
-            return false;
-        }
-        for (const int i : order) {
-            if (!Plug(ports[i]))
-                return false;
-            m_readyLines.push_back(ports[i].Name() + " " + ports[i].path);
-        }
-        WriteReady();
-        return true;
-    }
-
-    void Run()
-    {
-        std::string input;
-        bool stdinOpen = true;
-        while (!g_stop) {
-            std::vector<pollfd> fds;
-            if (stdinOpen)
-                fds.push_back({0, POLLIN, 0});
-            if (m_inotify)
-                fds.push_back({m_inotify.Get(), POLLIN, 0});
-            for (Port& p : ports)
-                if (p.master && !p.masterIdle)
-                    fds.push_back({p.master.Get(), POLLIN, 0});
-            const int ready = ::poll(fds.data(), fds.size(), kTickMs);
-            if (ready < 0 && errno != EINTR)
-                break;
-            if (stdinOpen && ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
-                stdinOpen = ReadCommands(input);
-            // Opens first: a probe that opens and sets its line within one tick is seen as
-            // one probe.
-            ReadOpenEvents();
-            for (Port& p : ports)
-                if (p.active)
-                    Tick(p);
-        }
-        g_log.Write("stopping");
-        Stop();
-    }
-
-    /// Closes every pseudo-terminal and removes the links made.
-    void Stop()
-    {
-        for (Port& p : ports)
-            Unplug(p);
-        if (!linkDir.empty())
-            for (const int i : order)
-                ::unlink(LinkPath(ports[i]).c_str());
-    }
-
-private:
-    Fd m_inotify;
-    std::vector<std::string> m_readyLines;
-
-    std::string LinkPath(const Port& p) const { return linkDir + "/" + p.Name(); }
-
-    static std::string MissingPath(const Port& p)
-    {
-        // /nonexistent is kept absent by convention (the home of nobody).
-        return "/nonexistent/reader-sim/" + p.Name();
-    }
-
-    bool Plug(Port& p)
-    {
-        p.active = true;
-        p.seen = {};
-        p.lastClass = p.holding = Probe::None;
-        p.openers = 0;
-        p.masterIdle = false;
-        if (p.behaviour.kind == Kind::None) {
-            p.path = MissingPath(p);
-            g_log.Write("%s none: %s", p.Name().c_str(), p.path.c_str());
-            return UpdateLink(p);
-        }
-        Fd master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-        char name[128];
-        if (!master || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0 ||
-            ::ptsname_r(master.Get(), name, sizeof name) != 0) {
-            std::fprintf(stderr, "reader-sim: cannot create a pseudo-terminal: %s\n",
-                         std::strerror(errno));
-            return false;
-        }
-        Fd slave(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-        termios t{};
-        if (!slave || ::tcgetattr(slave.Get(), &t) != 0) {
-            std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", name, std::strerror(errno));
-            return false;
-        }
-        // Raw, so nothing is echoed back to us, at a speed that no probe uses.
-        ::cfmakeraw(&t);
-        t.c_cflag |= CLOCAL | CREAD;
-        t.c_cc[VMIN] = 0;
-        t.c_cc[VTIME] = 0;
-        ::cfsetispeed(&t, kIdleSpeed);
-        ::cfsetospeed(&t, kIdleSpeed);
-        ::tcsetattr(slave.Get(), TCSANOW, &t);
-        p.master = std::move(master);
-        p.slave = std::move(slave);
-        p.path = name;
-        if (m_inotify)
-            p.watch = inotify_add_watch(m_inotify.Get(), name, IN_OPEN | IN_CLOSE);
-        g_log.Write("%s %s: %s", p.Name().c_str(), KindName(p.behaviour.kind), name);
-        Tick(p);
-        return UpdateLink(p);
-    }
-
-    void Unplug(Port& p)
-    {
-        if (p.watch >= 0 && m_inotify)
-            inotify_rm_watch(m_inotify.Get(), p.watch);
-        p.watch = -1;
-        p.holding = Probe::None;
-        p.slave.Reset();
-        p.master.Reset();
-    }
-
-    bool UpdateLink(const Port& p)
-    {
-        if (linkDir.empty())
-            return true;
-        const std::string link = LinkPath(p);
-        const std::string temp = linkDir + "/.reader-sim-" + std::to_string(::getpid()) + "-" +
-                                 p.Name();
-        ::unlink(temp.c_str());
-        if (::symlink(p.path.c_str(), temp.c_str()) != 0 ||
-            ::rename(temp.c_str(), link.c_str()) != 0) {
-            std::fprintf(stderr, "reader-sim: cannot link %s: %s\n", link.c_str(),
-                         std::strerror(errno));
-            ::unlink(temp.c_str());
-            return false;
-        }
-        return true;
-    }
-
-    void WriteReady()
-    {
-        if (readyFile.empty())
-            return;
-        std::string text;
-        for (const std::string& line : m_readyLines)
-            text += line + "\n";
-        const std::string temp = readyFile + ".tmp" + std::to_string(::getpid());
-        Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (!fd || ::write(fd.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size())
-            || ::rename(temp.c_str(), readyFile.c_str()) != 0) {
-            g_log.Write("cannot write %s: %s", readyFile.c_str(), std::strerror(errno));
-            ::unlink(temp.c_str());
-        }
-    }
-
-    // Returns false at end of input.
-    bool ReadCommands(std::string& pending)
-    {
-        char buffer[512];
-        const ssize_t n = ::read(0, buffer, sizeof buffer);
-        if (n < 0)
-            return errno == EINTR || errno == EAGAIN;
-        if (n == 0) {
-            g_log.Write("end of commands");
-            return false;
-        }
-        pending.append(buffer, n);
-        std::size_t end;
-        while ((end = pending.find('\n')) != std::string::npos) {
-            std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-                line.pop_back();
-            if (!line.empty())
-                Command(line);
-        }
-        return true;
-    }
-
-    void Command(const std::string& line)
-    {
-        const auto assignment = ParseAssignment(line);
-        if (!assignment) {
-            g_log.Write("command ignored: %s", line.c_str());
-            return;
-        }
-        g_log.Write("command %s", line.c_str());
-        Port& p = ports[assignment->first];
-        Unplug(p);
-        p.behaviour = assignment->second;
-        if (!p.active)
-            order.push_back(p.index);
-        if (!Plug(p))
-            g_log.Write("%s could not be plugged in", p.Name().c_str());
-        m_readyLines.push_back(p.Name() + " " + p.path);
-        WriteReady();
-    }
-
-    Port* PortOfWatch(int watch)
-    {
-        for (Port& p : ports)
-            if (p.master && p.watch == watch)
-                return &p;
-        return nullptr;
-    }
-
-    void ReadOpenEvents()
-    {
-        if (!m_inotify)
-            return;
-        alignas(inotify_event) char buffer[4096];
-        ssize_t n;
-        while ((n = ::read(m_inotify.Get(), buffer, sizeof buffer)) > 0) {
-            for (char* at = buffer; at < buffer + n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(at);
-                at += sizeof(inotify_event) + event->len;
-                Port* p = PortOfWatch(event->wd);
-                if (!p)
-                    continue;
-                if (event->mask & IN_OPEN)
-                    Opened(*p);
-                if (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))
-                    Closed(*p);
-            }
-        }
-    }
-
-    // A program that leaves the line at a probe's settings when it closes (Wine does not restore
-    // them) sets the same settings at its next open: that open starts the next probe.
-    void Opened(Port& p)
-    {
-        ++p.openers;
-        g_log.Write("%s opened", p.Name().c_str());
-        WatchLine(p);
-        if (p.lastClass != Probe::None && p.holding == Probe::None)
-            StartHold(p, p.lastClass);
-    }
-
-    void Closed(Port& p)
-    {
-        if (p.openers > 0)
-            --p.openers;
-        g_log.Write("%s closed", p.Name().c_str());
-        if (p.openers == 0)
-            EndHold(p);
-    }
-
-    void StartHold(Port& p, Probe probe)
-    {
-        p.holding = probe;
-        p.holdStart = Clock::now();
-        p.answered = false;
-        p.flooded = 0;
-        g_log.Write("%s probe %s", p.Name().c_str(), probe == Probe::Identify ? "identify" : "wake");
-    }
-
-    void EndHold(Port& p)
-    {
-        if (p.holding == Probe::None)
-            return;
-        p.holding = Probe::None;
-        if (p.flooded > 0)
-            g_log.Write("%s flood %lld bytes", p.Name().c_str(), p.flooded);
-        // Whatever the probe left unread must not reach the next one.
-        ::tcflush(p.slave.Get(), TCIFLUSH);
-        g_log.Write("%s released", p.Name().c_str());
-    }
-
-    void Drain(Port& p)
-    {
-        char buffer[256];
-        ssize_t n;
-        while ((n = ::read(p.master.Get(), buffer, sizeof buffer)) > 0) {
-            p.masterIdle = false;
-            g_log.Write("%s received %zd bytes", p.Name().c_str(), n);
-        }
-        if (n < 0 && errno == EIO)
-            p.masterIdle = true;            // nobody has the slave open: poll would not block
-        else if (n < 0 && errno == EAGAIN)
-            p.masterIdle = false;
-    }
-
-    void Hangup(Port& p)
-    {
-        g_log.Write("%s hangup", p.Name().c_str());
-        Unplug(p);
-        if (Plug(p)) {
-            m_readyLines.push_back(p.Name() + " " + p.path);
-            WriteReady();
-        }
-    }
-
-    // A change of speed or stop bits starts or ends a probe's hold on the line.
-    void WatchLine(Port& p)
-    {
-        termios t{};
-        if (::tcgetattr(p.slave.Get(), &t) != 0)
-            return;
-        const LineState now = StateOf(t);
-        if (!(now == p.seen)) {
-            p.seen = now;
-            g_log.Write("%s line %s", p.Name().c_str(), Describe(now).c_str());
-        }
-        const Probe probe = Classify(now);
-        if (probe != p.lastClass) {
-            EndHold(p);
-            p.lastClass = probe;
-            if (probe != Probe::None)
-                StartHold(p, probe);
-        }
-    }
-
-    void Tick(Port& p)
-    {
-        if (!p.master)
-            return;
-        Drain(p);
-        WatchLine(p);
-        if (p.holding == Probe::None)
-            return;
-        const auto elapsed = Clock::now() - p.holdStart;
-        const Behaviour& b = p.behaviour;
-        switch (b.kind) {
-        case Kind::Kavirex3:
-        case Kind::Krm: {
-            const Probe wanted = b.kind == Kind::Kavirex3 ? Probe::Identify : Probe::Wake;
-            if (p.holding == wanted && !p.answered && elapsed >= std::chrono::milliseconds(b.delayMs)) {
-                p.answered = true;
-                const ssize_t n = ::write(p.master.Get(), b.text.data(), b.text.size());
-                g_log.Write("%s reply %zd bytes \"%s\"", p.Name().c_str(), n,
-                            Printable(b.text).c_str());
-            }
-            break;
-        }
-        case Kind::Flood: {
-            static const std::string chunk(256, 'U');
-            ssize_t n;
-            while ((n = ::write(p.master.Get(), chunk.data(), chunk.size())) > 0)
-                p.flooded += n;
-            break;
-        }
-        case Kind::Hangup:
-            if (elapsed >= std::chrono::milliseconds(kHangupDelayMs))
-                Hangup(p);
-            break;
-        case Kind::Silent:
-        case Kind::None:
-            break;
-        }
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    Simulator sim;
+    lesamo::sim::Simulator sim;
     std::string logFile;
     for (int i = 0; i < 4; ++i)
         sim.ports[i].index = i;
@@ -708,14 +73,14 @@ int main(int argc, char** argv)
                 argv[++i];
             continue;
         }
-        const auto assignment = ParseAssignment(arg);
-        if (!assignment || sim.ports[assignment->first].active) {
+        const auto assignment = lesamo::sim::ParseAssignment(arg);
+        if (!assignment || sim.ports[assignment->port].active) {
             std::fprintf(stderr, "reader-sim: %s: %s (see reader-sim --help)\n", argv[i],
                          assignment ? "port named twice" : "not understood");
             return 2;
         }
-        Port& p = sim.ports[assignment->first];
-        p.behaviour = assignment->second;
+        lesamo::sim::Port& p = sim.ports[assignment->port];
+        p.behaviour = assignment->behaviour;
         p.active = true;
         sim.order.push_back(p.index);
     }
@@ -724,13 +89,13 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!logFile.empty()) {
-        Fd fd(::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
-        if (!fd) {
+        lesamo::FileDescriptor fd(::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
+        if (!fd.Valid()) {
             std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", logFile.c_str(),
                          std::strerror(errno));
             return 2;
         }
-        g_log.Open(std::move(fd));
+        lesamo::sim::g_log.Open(std::move(fd));
     }
 
     struct sigaction action{};
@@ -745,6 +110,6 @@ int main(int argc, char** argv)
         sim.Stop();
         return 1;
     }
-    sim.Run();
+    sim.Run(g_stop);
     return 0;
 }

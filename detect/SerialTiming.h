@@ -1,0 +1,63 @@
+// How long the termios back end waits: the Win32 read time-outs of one read, and the paced
+// pauses of a control-line pattern, worked out on clock readings that the caller takes.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+
+#include "detect/SerialPort.h"
+
+namespace lesamo {
+
+/// The monotonic clock the waits are measured on. The back end reads it (WaitClock_posix.h);
+/// the rules here only compare readings, so the tests can make them up.
+struct WaitClock {
+    using duration = std::chrono::nanoseconds;
+    using rep = duration::rep;
+    using period = duration::period;
+    using time_point = std::chrono::time_point<WaitClock>;
+    static constexpr bool is_steady = true;
+};
+
+/// One read of `size` bytes under the Win32 read time-outs: it ends when all bytes have come,
+/// when more than the interval passes after the last byte, or when the total time is up.
+class ReadTimer {
+public:
+    ReadTimer(const ReadTimeouts& timeouts, std::size_t size, WaitClock::time_point start);
+
+    /// Bytes came at `now`; the interval counts from there.
+    void BytesArrived(WaitClock::time_point now);
+
+    /// How much longer the read may wait for more at `now`: nothing while no time-out applies
+    /// (it then waits for all `size` bytes), zero or less when the read is over.
+    std::optional<WaitClock::duration> WaitLeft(WaitClock::time_point now) const;
+
+private:
+    bool m_hasTotal;
+    WaitClock::time_point m_totalEnd;
+    WaitClock::duration m_interval;
+    bool m_anyBytes = false;
+    WaitClock::time_point m_lastBytes{};
+};
+
+/// The ends of a pattern's pauses. Each pause ends at an absolute deadline, so the small
+/// overshoot of one is taken out of the next instead of adding up over a pattern. A deadline
+/// far behind (the process was stopped) is not caught up on: the next pause keeps its length.
+class PauseSchedule {
+public:
+    /// A new pattern: its first pause counts from its own start, so setting the line up and
+    /// the changes before it take nothing off it.
+    void Restart() { m_started = false; }
+
+    /// The deadline of a pause of `time` that begins at `now`.
+    WaitClock::time_point Next(WaitClock::time_point now, std::chrono::milliseconds time);
+
+private:
+    static constexpr WaitClock::duration kMaxLag = std::chrono::milliseconds(10);
+
+    WaitClock::time_point m_deadline{};
+    bool m_started = false;
+};
+
+}  // namespace lesamo
