@@ -20,7 +20,6 @@ function(lesamo_add_ui_test name)
         XVFB DRIVER TIMEOUT 90 LABELS ui)
 endfunction()
 
-if(TARGET lesamo AND TARGET win-driver)
     file(MAKE_DIRECTORY ${LESAMO_UI_SHOTS})
 
     # Resources, the template at run time and by keyboard, F1; nothing found; Escape.
@@ -54,13 +53,10 @@ if(TARGET lesamo AND TARGET win-driver)
     # A port that floods and one that hangs up mid-probe leave the dialog working.
     lesamo_add_ui_test(flood-and-hangup PORTS com1=flood com2=hangup com4=kavirex3
         STEPS start search:kavirex3@4 about-command close-about:ok search:kavirex3@4 end:cancel)
-endif()
 
-if(TARGET lesamo)
     lesamo_add_pe_check(NAME pe.lesamo TARGET lesamo SUBSYSTEM windows)
     # The German texts reached the resources as UTF-16 (not as misread UTF-8).
     add_test(NAME ${LESAMO_WINDOWS_TEST_PREFIX}ui.resource-texts
              COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:lesamo>
                      -P ${CMAKE_CURRENT_LIST_DIR}/ui/resource-texts.cmake)
     set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}ui.resource-texts PROPERTIES TIMEOUT 60 LABELS pe)
-endif()

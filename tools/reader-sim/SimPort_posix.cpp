@@ -98,9 +98,9 @@ bool Port::Tick()
         break;
     }
     case Kind::Flood: {
-        static const std::string chunk(256, 'U');
+        static const std::string kChunk(256, 'U');
         ssize_t n;
-        while ((n = ::write(master.Get(), chunk.data(), chunk.size())) > 0)
+        while ((n = ::write(master.Get(), kChunk.data(), kChunk.size())) > 0)
             flooded += n;
         break;
     }

@@ -1,0 +1,25 @@
+# The tests of the Linux build: GoogleTest from the system, the terminal program's text
+# handling and reader-sim's words (neither needs a terminal), the integration tests' reader-sim,
+# the whole terminal program under tmux, and the checks over the sources.
+find_package(GTest REQUIRED)
+target_link_libraries(lesamo_tests PRIVATE GTest::gtest GTest::gtest_main lesamo_curses_text reader_sim_behaviour)
+target_compile_definitions(lesamo_tests PRIVATE
+    LESAMO_READER_SIM="$<TARGET_FILE:reader-sim>"
+    LESAMO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+include(GoogleTest)
+if(LESAMO_SANITIZE)
+    set(prefix "asan.")
+else()
+    set(prefix "")
+endif()
+gtest_discover_tests(lesamo_tests TEST_PREFIX "${prefix}" DISCOVERY_TIMEOUT 60)
+
+add_subdirectory(terminal)
+if(NOT LESAMO_SANITIZE)
+    # The layering holds: the core includes nothing of ui/, platform headers only in platform
+    # files. And the house style's checks over this build (clang-tidy, cppcheck).
+    add_test(NAME layering COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/layering.sh ${CMAKE_SOURCE_DIR})
+    add_test(NAME static-checks
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/static-checks.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+    set_tests_properties(layering static-checks PROPERTIES TIMEOUT 900 LABELS static)
+endif()
