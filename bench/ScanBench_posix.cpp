@@ -63,11 +63,10 @@ Figures Measure(const Scenario& s, int runs)
         const int result = detector.ScanPorts();
         times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         if (result != s.expectedResult ||
-            !std::equal(std::begin(s.expectedSlots), std::end(s.expectedSlots),
-                        detector.m_nPortKind)) {
-            std::fprintf(stderr, "%s: unexpected scan result %d, slots %d %d %d %d\n", s.name,
-                         result, detector.m_nPortKind[0], detector.m_nPortKind[1],
-                         detector.m_nPortKind[2], detector.m_nPortKind[3]);
+            !std::equal(std::begin(s.expectedSlots), std::end(s.expectedSlots), detector.m_nPortKind)) {
+            std::fprintf(stderr, "%s: unexpected scan result %d, slots %d %d %d %d\n", s.name, result,
+                         detector.m_nPortKind[0], detector.m_nPortKind[1], detector.m_nPortKind[2],
+                         detector.m_nPortKind[3]);
             f.ok = false;
         }
     }
@@ -107,31 +106,41 @@ int main(int argc, char** argv)
     }
 
     const Scenario scenarios[] = {
-        {"four silent lines", {"com1=silent", "com2=silent", "com3=silent", "com4=silent"},
-         4 * kSilentPortMs, resultNone, {0, 0, 0, 0}},
+        {"four silent lines",
+         {"com1=silent", "com2=silent", "com3=silent", "com4=silent"},
+         4 * kSilentPortMs,
+         resultNone,
+         {0, 0, 0, 0}},
         {"Kavirex3 on com1, three silent lines",
          {"com1=kavirex3", "com2=silent", "com3=silent", "com4=silent"},
-         kKavirex3PortMs + 3 * kSilentPortMs, resultOk, {readerKavirex3, 0, 0, 0}},
+         kKavirex3PortMs + 3 * kSilentPortMs,
+         resultOk,
+         {readerKavirex3, 0, 0, 0}},
         {"Kavirex3 on com1, com2-com4 missing",
          {"com1=kavirex3", "com2=none", "com3=none", "com4=none"},
-         kKavirex3PortMs, resultOk, {readerKavirex3, 0, 0, 0}},
-        {"no line opens (four missing)", {"com1=none", "com2=none", "com3=none", "com4=none"},
-         0, resultNone, {0, 0, 0, 0}},
+         kKavirex3PortMs,
+         resultOk,
+         {readerKavirex3, 0, 0, 0}},
+        {"no line opens (four missing)",
+         {"com1=none", "com2=none", "com3=none", "com4=none"},
+         0,
+         resultNone,
+         {0, 0, 0, 0}},
     };
 
-    std::printf("%-40s %5s %10s %10s %10s %10s %9s\n", "scenario", "runs", "floor ms", "mean ms",
-                "min ms", "max ms", "overhead");
+    std::printf("%-40s %5s %10s %10s %10s %10s %9s\n", "scenario", "runs", "floor ms", "mean ms", "min ms", "max ms",
+                "overhead");
     bool ok = true;
     for (const Scenario& s : scenarios) {
         const int n = s.floorMs > 0 ? runs : fastRuns;
         const Figures f = Measure(s, n);
         ok = ok && f.ok;
         if (s.floorMs > 0)
-            std::printf("%-40s %5d %10.1f %10.1f %10.1f %10.1f %8.2f%%\n", s.name, n, s.floorMs,
-                        f.meanMs, f.minMs, f.maxMs, (f.meanMs / s.floorMs - 1) * 100);
+            std::printf("%-40s %5d %10.1f %10.1f %10.1f %10.1f %8.2f%%\n", s.name, n, s.floorMs, f.meanMs, f.minMs,
+                        f.maxMs, (f.meanMs / s.floorMs - 1) * 100);
         else
-            std::printf("%-40s %5d %10.1f %10.4f %10.4f %10.4f %9s\n", s.name, n, s.floorMs,
-                        f.meanMs, f.minMs, f.maxMs, "-");
+            std::printf("%-40s %5d %10.1f %10.4f %10.4f %10.4f %9s\n", s.name, n, s.floorMs, f.meanMs, f.minMs, f.maxMs,
+                        "-");
     }
     return ok ? 0 : 1;
 }

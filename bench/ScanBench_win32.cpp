@@ -61,8 +61,9 @@ int main(int argc, char** argv)
             if (value && std::strcmp(value, c.behaviour) == 0)
                 cost = &c;
         if (!cost) {
-            std::fprintf(stderr, "lesamo_scan_bench: %s is \"%s\"; wanted none, silent, kavirex3 or krm"
-                                 " (run it through tests/windows/wine-run.sh)\n",
+            std::fprintf(stderr,
+                         "lesamo_scan_bench: %s is \"%s\"; wanted none, silent, kavirex3 or krm"
+                         " (run it through tests/windows/wine-run.sh)\n",
                          var.c_str(), value ? value : "");
             return 2;
         }
@@ -81,16 +82,15 @@ int main(int argc, char** argv)
         detector.ScanPorts();
         times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         if (!std::equal(expected, expected + kPortCount, detector.m_nPortKind)) {
-            std::fprintf(stderr, "lesamo_scan_bench: run %d found %d %d %d %d on %s\n", run,
-                         detector.m_nPortKind[0], detector.m_nPortKind[1],
-                         detector.m_nPortKind[2], detector.m_nPortKind[3], ports.c_str());
+            std::fprintf(stderr, "lesamo_scan_bench: run %d found %d %d %d %d on %s\n", run, detector.m_nPortKind[0],
+                         detector.m_nPortKind[1], detector.m_nPortKind[2], detector.m_nPortKind[3], ports.c_str());
             return 1;
         }
     }
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];
-    std::printf("%-58s floor %7.1f ms  min %8.3f  median %8.3f  max %8.3f ms  ", ports.c_str(),
-                floorMs, times.front(), median, times.back());
+    std::printf("%-58s floor %7.1f ms  min %8.3f  median %8.3f  max %8.3f ms  ", ports.c_str(), floorMs, times.front(),
+                median, times.back());
     if (floorMs > 0)
         std::printf("ratio %.4f  overhead %+.2f %%  (%d runs)\n", median / floorMs,
                     100.0 * (median - floorMs) / floorMs, runs);

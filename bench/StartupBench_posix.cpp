@@ -64,8 +64,7 @@ double StartOnce(const Program& program)
     kill(child, SIGTERM);
     // Drain, so that the program's restoring output never blocks on a full pty.
     char buffer[4096];
-    while (read(master, buffer, sizeof buffer) > 0) {
-    }
+    while (read(master, buffer, sizeof buffer) > 0) {}
     int status = 0;
     waitpid(child, &status, 0);
     close(master);
@@ -113,8 +112,8 @@ int main(int argc, char** argv)
             floorMedian = median;
         const std::size_t slash = program.path.rfind('/');
         std::printf("%-22s min %8.2f  median %8.2f  max %8.2f ms  ratio %.3f  (%d runs)\n",
-                    program.path.substr(slash == std::string::npos ? 0 : slash + 1).c_str(),
-                    t.front(), median, t.back(), median / floorMedian, runs);
+                    program.path.substr(slash == std::string::npos ? 0 : slash + 1).c_str(), t.front(), median,
+                    t.back(), median / floorMedian, runs);
     }
     return 0;
 }

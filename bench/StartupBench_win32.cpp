@@ -52,8 +52,8 @@ double StartOnce(const std::string& program)
     PROCESS_INFORMATION process = {};
     LARGE_INTEGER start, ready;
     QueryPerformanceCounter(&start);
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         std::fprintf(stderr, "startup-bench: cannot start %s (error %lu)\n", program.c_str(), GetLastError());
         return -1;
     }
@@ -121,8 +121,8 @@ int main(int argc, char** argv)
             floorMedians.push_back(median);
         const std::size_t slash = programs[p].find_last_of("\\/");
         std::printf("%-24s min %7.1f  median %7.1f  max %7.1f ms  ratio",
-                    programs[p].substr(slash == std::string::npos ? 0 : slash + 1).c_str(),
-                    t.front(), median, t.back());
+                    programs[p].substr(slash == std::string::npos ? 0 : slash + 1).c_str(), t.front(), median,
+                    t.back());
         for (const double floorMedian : floorMedians)
             std::printf(" %.3f", median / floorMedian);
         std::printf("  (%d runs)\n", runs);

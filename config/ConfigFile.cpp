@@ -26,12 +26,9 @@ int ReportCreateFailed(Notice& notice, std::string_view shownName)
 int WriteConfigFile(Notice& notice, TextFile& file, std::string_view text, std::string_view shownName)
 {
     switch (file.Write(text)) {
-    case WriteOutcome::Written:
-        return resultOk;
-    case WriteOutcome::CreateFailed:
-        return ReportCreateFailed(notice, shownName);
-    case WriteOutcome::WriteFailed:
-        break;
+    case WriteOutcome::Written: return resultOk;
+    case WriteOutcome::CreateFailed: return ReportCreateFailed(notice, shownName);
+    case WriteOutcome::WriteFailed: break;
     }
     return Report(notice, "Error: Write File: ", shownName);
 }

@@ -25,8 +25,8 @@ int CReaderDetector::WriteHbciFile()
         // one that cannot be created.
         if (file.Read(oldText) == ReadOutcome::Failed)
             return ReportCreateFailed(m_notice, "HBCIKRNL.INI");
-        const std::string text = MergeHbciText(
-            oldText, m_nPortKind, driverDir ? std::optional<std::string_view>(driverDir) : std::nullopt);
+        const std::string text = MergeHbciText(oldText, m_nPortKind,
+                                               driverDir ? std::optional<std::string_view>(driverDir) : std::nullopt);
         return WriteConfigFile(m_notice, file, text, "HBCIKRNL.INI");
     } catch (const std::bad_alloc&) {
         // Out of memory for the merge: the file is as it was (a new version is never half

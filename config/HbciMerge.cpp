@@ -12,8 +12,8 @@ constexpr std::string_view kHeader = "[CardReader]\n";
 // the appended section when nothing but the header was left.
 constexpr std::size_t kKeyLinePosition = kHeader.size();
 constexpr std::string_view kWhiteSpace = " \t\n\v\f\r";
-constexpr std::string_view kBlanks = " \t\v\f\r";      // white space within a line
-constexpr std::string_view kIndent = " \t";              // what an ini reader skips ahead of a line
+constexpr std::string_view kBlanks = " \t\v\f\r";  // white space within a line
+constexpr std::string_view kIndent = " \t";        // what an ini reader skips ahead of a line
 
 constexpr std::string_view kSectionMarker = "[Vesk";
 constexpr std::string_view kEntryMarker = "Vesk";
@@ -101,7 +101,7 @@ std::string MergeHbciText(std::string_view oldText, const int (&portKinds)[kPort
     // What a text-mode reader of the file sees ends at the first zero byte.
     oldText = Trimmed(oldText.substr(0, oldText.find('\0')));
     if (!oldText.starts_with(kHeader))
-        oldText = kHeader;   // the kernel's file must begin with its reader list
+        oldText = kHeader;  // the kernel's file must begin with its reader list
 
     int krmPort = 0;
     int kavirex3Port = 0;
@@ -118,7 +118,7 @@ std::string MergeHbciText(std::string_view oldText, const int (&portKinds)[kPort
     std::string text;
     text.reserve(oldText.size() + 2 * kKavirex3SectionHead.size() + 2 * driverDir.value_or("").size() + 256);
     bool inOwnSection = false;
-    std::size_t kept = 0;           // start of the kept lines not yet copied
+    std::size_t kept = 0;  // start of the kept lines not yet copied
     for (std::size_t start = 0; start < oldText.size();) {
         const std::size_t lineFeed = oldText.find('\n', start);
         const std::size_t next = lineFeed == std::string_view::npos ? oldText.size() : lineFeed + 1;
@@ -144,7 +144,7 @@ std::string MergeHbciText(std::string_view oldText, const int (&portKinds)[kPort
         text.pop_back();
 
     if (!addsSection) {
-        text += '\n';       // the file ends with a line end like every other line
+        text += '\n';  // the file ends with a line end like every other line
         return text;
     }
 
@@ -169,7 +169,7 @@ std::string MergeHbciText(std::string_view oldText, const int (&portKinds)[kPort
     }
     text.insert(kKeyLinePosition, keyLines);
 
-    text.pop_back();        // of the last section's two line feeds, one ends the file
+    text.pop_back();  // of the last section's two line feeds, one ends the file
     return text;
 }
 

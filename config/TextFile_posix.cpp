@@ -23,7 +23,7 @@
 namespace lesamo {
 namespace {
 
-constexpr int kMaxLinks = 40;   // as the kernel's own limit on a path's symbolic links
+constexpr int kMaxLinks = 40;  // as the kernel's own limit on a path's symbolic links
 
 /// A symbolic link is followed only when it and the directory that holds it belong to this
 /// user or to root: then nobody else can have chosen where it leads.
@@ -49,7 +49,7 @@ int Chase(const std::string& path, FileDescriptor& directory, std::string& name)
         // The next component; the last one is the file's name.
         std::size_t start = rest.find_first_not_of('/');
         if (start == std::string::npos)
-            return EISDIR;                  // the path names a directory
+            return EISDIR;  // the path names a directory
         const std::size_t end = std::min(rest.find('/', start), rest.size());
         const std::string component = rest.substr(start, end - start);
         const bool last = rest.find_first_not_of('/', end) == std::string::npos;
@@ -68,7 +68,7 @@ int Chase(const std::string& path, FileDescriptor& directory, std::string& name)
         struct stat entry {};
         if (fstatat(directory.Get(), component.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno == ENOENT && last) {
-                name = component;           // a new file
+                name = component;  // a new file
                 return 0;
             }
             return errno;
@@ -99,8 +99,8 @@ int Chase(const std::string& path, FileDescriptor& directory, std::string& name)
             name = component;
             return 0;
         }
-        directory = FileDescriptor(openat(directory.Get(), component.c_str(),
-                                          O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        directory = FileDescriptor(
+            openat(directory.Get(), component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!directory.Valid())
             return errno;
     }
@@ -129,7 +129,7 @@ public:
     ~SignalsHeld()
     {
         sigaction(SIGXFSZ, &m_fileSize, nullptr);
-        sigprocmask(SIG_SETMASK, &m_before, nullptr);   // what came meanwhile is delivered now
+        sigprocmask(SIG_SETMASK, &m_before, nullptr);  // what came meanwhile is delivered now
     }
     SignalsHeld(const SignalsHeld&) = delete;
     SignalsHeld& operator=(const SignalsHeld&) = delete;
@@ -152,13 +152,15 @@ public:
                 timespec now{};
                 clock_gettime(CLOCK_MONOTONIC, &now);
                 const unsigned long long mix = static_cast<unsigned long long>(now.tv_nsec) * 2654435761ULL +
-                                               static_cast<unsigned long long>(getpid()) + static_cast<unsigned>(attempt);
+                                               static_cast<unsigned long long>(getpid()) +
+                                               static_cast<unsigned>(attempt);
                 std::memcpy(random, &mix, sizeof random);
             }
             std::string name = target + ".";
             for (unsigned char r : random)
                 name += kLetters[r % (sizeof kLetters - 1)];
-            m_fd = FileDescriptor(openat(directory, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            m_fd = FileDescriptor(
+                openat(directory, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (m_fd.Valid())
                 m_name = std::move(name);
             else if (errno != EEXIST)
@@ -209,7 +211,7 @@ mode_t NewFileMode()
 struct TextFile::Place {
     FileDescriptor directory;
     std::string name;
-    int error = 0;              // why the place could not be found, 0 when it was
+    int error = 0;  // why the place could not be found, 0 when it was
 };
 
 TextFile::TextFile(const std::string& path) : m_place(std::make_unique<Place>())
@@ -258,7 +260,7 @@ ReadOutcome TextFile::Read(std::string& text)
         bytes.append(buffer, zero ? static_cast<const char*>(zero) - buffer : count);
         if (zero)
             break;
-        if (bytes.size() > kMaxTextFileBytes)       // it grew since fstat
+        if (bytes.size() > kMaxTextFileBytes)  // it grew since fstat
             return ReadOutcome::Failed;
     }
     text = TextFromDisk(bytes);
@@ -297,7 +299,7 @@ WriteOutcome TextFile::Write(std::string_view text)
     if (renameat(directory, temporary.Name().c_str(), directory, name) != 0)
         return WriteOutcome::CreateFailed;
     temporary.Keep();
-    fsync(directory);   // makes the rename durable; where a directory cannot be synced, it need not
+    fsync(directory);  // makes the rename durable; where a directory cannot be synced, it need not
     return WriteOutcome::Written;
 }
 

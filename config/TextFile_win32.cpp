@@ -61,7 +61,7 @@ std::string DirectoryOf(const std::string& path)
     if (separator == std::string::npos)
         return ".";
     if (separator == 0 || path[separator - 1] == ':')
-        return path.substr(0, separator + 1);     // "\" or "C:\": the root keeps its separator
+        return path.substr(0, separator + 1);  // "\" or "C:\": the root keeps its separator
     return path.substr(0, separator);
 }
 
@@ -98,10 +98,10 @@ bool MoveInPlace(const std::string& from, const std::string& to, DWORD flags)
 /// ReplaceFileA fails before its first step, `path` is untouched and both scratch files go.
 bool PutInPlace(const std::string& path, ScratchFile& replacement, ScratchFile& backup)
 {
-    if (ReplaceFileA(path.c_str(), replacement.Path().c_str(), backup.Path().c_str(),
-                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    if (ReplaceFileA(path.c_str(), replacement.Path().c_str(), backup.Path().c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr)) {
         replacement.Keep();
-        return true;    // the backup goes with its object
+        return true;  // the backup goes with its object
     }
     // The old file gone from its name, whatever the error code says, counts as the same state.
     if (GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !Missing(path))
@@ -125,7 +125,9 @@ struct TextFile::Place {
     std::string path;
 };
 
-TextFile::TextFile(const std::string& path) : m_place(std::make_unique<Place>(Place{path})) {}
+TextFile::TextFile(const std::string& path) : m_place(std::make_unique<Place>(Place{path}))
+{
+}
 
 TextFile::~TextFile() = default;
 
@@ -134,8 +136,8 @@ ReadOutcome TextFile::Read(std::string& text)
     const std::string& path = m_place->path;
     text.clear();
     // Others may read the file meanwhile but not change it under us.
-    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
     if (!file.Valid()) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadOutcome::Missing
@@ -158,7 +160,7 @@ ReadOutcome TextFile::Read(std::string& text)
         bytes.append(buffer, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer) : count);
         if (zero)
             break;
-        if (bytes.size() > kMaxTextFileBytes)       // it grew since GetFileSizeEx
+        if (bytes.size() > kMaxTextFileBytes)  // it grew since GetFileSizeEx
             return ReadOutcome::Failed;
     }
     text = TextFromDisk(bytes);
@@ -177,9 +179,8 @@ WriteOutcome TextFile::Write(std::string_view text)
     char name[MAX_PATH];
     if (GetTempFileNameA(directory.c_str(), "lsm", 0, name) == 0)
         return WriteOutcome::CreateFailed;
-    ScratchFile temporary(name);        // GetTempFileNameA has created it, empty
-    Handle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
+    ScratchFile temporary(name);  // GetTempFileNameA has created it, empty
+    Handle file(CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid())
         return WriteOutcome::CreateFailed;
     if (!WriteAll(file.Get(), TextToDisk(text)) || !FlushFileBuffers(file.Get()) || !file.Close())

@@ -17,26 +17,22 @@ constexpr ReadTimeouts kReplyTimeouts{30, 1, 1};
 struct LineStep {
     ControlLine line;
     bool on;
-    int waitMs;     // pause after the change; 0 for none
+    int waitMs;  // pause after the change; 0 for none
 };
 
 // Identifying probe: 1170 ms in all, the reader answers at the earliest during the last wait.
 constexpr LineStep kKavirex3Pattern[] = {
-    {ControlLine::Dtr, false, 0},
-    {ControlLine::Rts, false, 40},  {ControlLine::Dtr, true, 120},
-    {ControlLine::Dtr, false, 40},  {ControlLine::Dtr, true, 120},
-    {ControlLine::Rts, true, 40},   {ControlLine::Dtr, false, 0},
-    {ControlLine::Rts, false, 10},  {ControlLine::Dtr, true, 0},
-    {ControlLine::Rts, true, 800},  {ControlLine::Dtr, false, 0},
-    {ControlLine::Rts, false, 0},
+    {ControlLine::Dtr, false, 0},  {ControlLine::Rts, false, 40}, {ControlLine::Dtr, true, 120},
+    {ControlLine::Dtr, false, 40}, {ControlLine::Dtr, true, 120}, {ControlLine::Rts, true, 40},
+    {ControlLine::Dtr, false, 0},  {ControlLine::Rts, false, 10}, {ControlLine::Dtr, true, 0},
+    {ControlLine::Rts, true, 800}, {ControlLine::Dtr, false, 0},  {ControlLine::Rts, false, 0},
 };
 
 // Wake probe: 150 ms in all; the last three changes follow one another without a wait.
 constexpr LineStep kKrmWakePattern[] = {
-    {ControlLine::Dtr, false, 0},  {ControlLine::Rts, false, 40},
-    {ControlLine::Dtr, true, 30},  {ControlLine::Rts, true, 40},
-    {ControlLine::Dtr, false, 40}, {ControlLine::Rts, false, 0},
-    {ControlLine::Dtr, false, 0},  {ControlLine::Rts, false, 0},
+    {ControlLine::Dtr, false, 0}, {ControlLine::Rts, false, 40}, {ControlLine::Dtr, true, 30},
+    {ControlLine::Rts, true, 40}, {ControlLine::Dtr, false, 40}, {ControlLine::Rts, false, 0},
+    {ControlLine::Dtr, false, 0}, {ControlLine::Rts, false, 0},
 };
 
 template <std::size_t N>
@@ -57,14 +53,14 @@ long ReadReply(PortOpener& ports, const std::string& portName, const LineSetting
 {
     std::unique_ptr<SerialPort> port = ports.Open(portName);
     if (!port)
-        return -1;                          // missing or in use: passed over silently
+        return -1;  // missing or in use: passed over silently
     port->Configure(settings);
     DriveLines(*port, pattern);
     port->SetReadTimeouts(kReplyTimeouts);
     // No purge before the read: what the reader sent during the pattern starts the reply.
     const std::size_t count = port->Read(reply, kMaxReplyBytes);
     port->DiscardInput();
-    port.reset();                           // the line is closed before the reply is judged
+    port.reset();  // the line is closed before the reply is judged
     return static_cast<long>(count < kMaxReplyBytes ? count : kMaxReplyBytes);
 }
 

@@ -17,10 +17,10 @@ enum class StopBits { One, Two };
 /// (flow control, the DTR and RTS control modes) as the port has it.
 struct LineSettings {
     unsigned baudRate;
-    unsigned byteSize;          // data bits
+    unsigned byteSize;  // data bits
     Parity parity;
     StopBits stopBits;
-    bool parityCheck;           // the DCB's fParity
+    bool parityCheck;  // the DCB's fParity
 };
 
 /// Read time-outs with the Win32 meaning: a read ends when the requested bytes have come,
@@ -33,7 +33,7 @@ struct ReadTimeouts {
 };
 
 struct SerialPort {
-    virtual ~SerialPort() = default;                  // closes the line
+    virtual ~SerialPort() = default;  // closes the line
     virtual void Configure(const LineSettings& settings) = 0;
     /// Raises (on) or lowers DTR or RTS; one change at a time, failures ignored.
     virtual void SetLine(ControlLine line, bool on) = 0;

@@ -26,9 +26,8 @@ namespace {
 speed_t SpeedCode(unsigned baud, speed_t fallback)
 {
     static constexpr std::pair<unsigned, speed_t> kSpeeds[] = {
-        {110, B110},     {300, B300},     {600, B600},       {1200, B1200},
-        {2400, B2400},   {4800, B4800},   {9600, B9600},     {19200, B19200},
-        {38400, B38400}, {57600, B57600}, {115200, B115200},
+        {110, B110},   {300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},     {4800, B4800},
+        {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
     };
     for (const auto& [rate, code] : kSpeeds)
         if (rate == baud)
@@ -52,8 +51,7 @@ constexpr tcflag_t kSoftwareFlowFlags = IXON | IXOFF | IXANY;
 bool SameLine(const termios& a, const termios& b)
 {
     return cfgetospeed(&a) == cfgetospeed(&b) && cfgetispeed(&a) == cfgetispeed(&b) &&
-           (a.c_cflag & kFramingFlags) == (b.c_cflag & kFramingFlags) &&
-           (a.c_iflag & INPCK) == (b.c_iflag & INPCK);
+           (a.c_cflag & kFramingFlags) == (b.c_cflag & kFramingFlags) && (a.c_iflag & INPCK) == (b.c_iflag & INPCK);
 }
 
 // The line that a probe holds right now, for ReleaseHeldPortAfterSignal: its descriptor is
@@ -64,8 +62,7 @@ volatile std::sig_atomic_t g_heldLine = -1;
 
 class PosixSerialPort : public SerialPort {
 public:
-    PosixSerialPort(FileDescriptor fd, const termios& saved)
-        : m_fd(std::move(fd)), m_saved(saved)
+    PosixSerialPort(FileDescriptor fd, const termios& saved) : m_fd(std::move(fd)), m_saved(saved)
     {
         g_heldSettings = m_saved;
         std::atomic_signal_fence(std::memory_order_seq_cst);
@@ -98,8 +95,7 @@ public:
     void Pause(std::chrono::milliseconds time) override
     {
         const timespec deadline = ToTimespec(m_pauses.Next(WaitClockNow(), time).time_since_epoch());
-        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-        }
+        while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {}
     }
 
     void SetReadTimeouts(const ReadTimeouts& timeouts) override { m_timeouts = timeouts; }
@@ -123,7 +119,7 @@ public:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0 && errno != EAGAIN)
-                break;                      // EIO: the other end is gone
+                break;  // EIO: the other end is gone
             // Nothing yet: wait for more as long as the time-outs allow.
             const std::optional<WaitClock::duration> left = timer.WaitLeft(WaitClockNow());
             if (left && *left <= WaitClock::duration::zero())
@@ -170,8 +166,8 @@ private:
         else
             wanted.c_iflag &= ~INPCK;
         termios seen{};
-        if (::tcsetattr(m_fd.Get(), TCSANOW, &wanted) == 0 &&
-            ::tcgetattr(m_fd.Get(), &seen) == 0 && SameLine(seen, wanted))
+        if (::tcsetattr(m_fd.Get(), TCSANOW, &wanted) == 0 && ::tcgetattr(m_fd.Get(), &seen) == 0 &&
+            SameLine(seen, wanted))
             return;
         // Some devices refuse data bits or parity (a pty keeps only the speed and the stop
         // bits) and may reject the whole request: speed and stop bits must still take effect.
@@ -202,7 +198,7 @@ public:
         FileDescriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         termios saved{};
         if (!fd.Valid() || ::tcgetattr(fd.Get(), &saved) != 0)
-            return nullptr;                 // missing, or no serial line behind the name
+            return nullptr;  // missing, or no serial line behind the name
         // Another program holding the line (our lock, or its TIOCEXCL) makes it "in use".
         // open() lets root through a TIOCEXCL line, so the flag is asked for as well: taking
         // the line would also clear the holder's flag when the probe lets go of it.

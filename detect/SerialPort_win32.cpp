@@ -35,10 +35,7 @@ public:
         ::EscapeCommFunction(m_handle, function);
     }
 
-    void Pause(std::chrono::milliseconds time) override
-    {
-        ::SleepEx(static_cast<DWORD>(time.count()), FALSE);
-    }
+    void Pause(std::chrono::milliseconds time) override { ::SleepEx(static_cast<DWORD>(time.count()), FALSE); }
 
     void SetReadTimeouts(const ReadTimeouts& timeouts) override
     {
@@ -71,8 +68,8 @@ public:
         if (!IsScannedPortName(name))
             return nullptr;
         // Share mode 0: a port that another program holds fails here and is passed over.
-        const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return nullptr;
         return std::make_unique<Win32Port>(handle);
@@ -118,7 +115,9 @@ private:
 
 }  // namespace
 
-void ReleaseHeldPortAfterSignal() noexcept {}
+void ReleaseHeldPortAfterSignal() noexcept
+{
+}
 
 PortOpener& SystemPorts()
 {

@@ -15,8 +15,7 @@ long long TotalMs(const ReadTimeouts& timeouts, std::size_t size)
 }  // namespace
 
 ReadTimer::ReadTimer(const ReadTimeouts& timeouts, std::size_t size, WaitClock::time_point start)
-    : m_hasTotal(TotalMs(timeouts, size) > 0),
-      m_totalEnd(start + std::chrono::milliseconds(TotalMs(timeouts, size))),
+    : m_hasTotal(TotalMs(timeouts, size) > 0), m_totalEnd(start + std::chrono::milliseconds(TotalMs(timeouts, size))),
       m_interval(std::chrono::milliseconds(timeouts.intervalMs))
 {
 }

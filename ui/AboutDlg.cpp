@@ -3,7 +3,9 @@
 
 namespace lesamo {
 
-CAboutDlg::CAboutDlg() : CDialog(IDD) {}
+CAboutDlg::CAboutDlg() : CDialog(IDD)
+{
+}
 
 CAboutDlg::~CAboutDlg() = default;
 

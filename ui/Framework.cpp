@@ -24,14 +24,16 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value)
 
 // ---- CDialog ------------------------------------------------------------------------------
 
-CDialog::CDialog(int nIDTemplate, CDialog* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+CDialog::CDialog(int nIDTemplate, CDialog* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd)
+{
+}
 
 CDialog::~CDialog() = default;
 
 int CDialog::DoModal()
 {
     const int result = RunModalDialog(*this, m_pParentWnd);
-    m_pHost = nullptr;   // the window is gone; nothing may reach it any more
+    m_pHost = nullptr;  // the window is gone; nothing may reach it any more
     return result;
 }
 
@@ -57,12 +59,14 @@ bool CDialog::OnInitDialog()
     return true;
 }
 
-void CDialog::DoDataExchange(CDataExchange*) {}
+void CDialog::DoDataExchange(CDataExchange*)
+{
+}
 
 bool CDialog::OnCommand(int nId)
 {
     switch (nId) {
-    case IDOK:     OnOK();     return true;
+    case IDOK: OnOK(); return true;
     case IDCANCEL: OnCancel(); return true;
     default:
         // Commands the dialog does not handle go on to the application (ID_HELP).
@@ -96,7 +100,7 @@ void CDialog::OnPaint()
 
 IconHandle CDialog::OnQueryDragIcon()
 {
-    return nullptr;   // the system's default drag cursor
+    return nullptr;  // the system's default drag cursor
 }
 
 int CDialog::ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon)

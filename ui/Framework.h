@@ -44,7 +44,7 @@ class CDataExchange {
 public:
     CDataExchange(CDialog& dialog, bool bSaveAndValidate) : m_dialog(dialog), m_bSaveAndValidate(bSaveAndValidate) {}
     CDialog& m_dialog;
-    const bool m_bSaveAndValidate;   // true: control → member; false: member → control
+    const bool m_bSaveAndValidate;  // true: control → member; false: member → control
 };
 
 /// Binds the text of control `nIDC` to `value`.

@@ -16,7 +16,7 @@ bool CReaderScanApp::OnCommand(int nId)
 {
     switch (nId) {
     case ID_HELP: OnHelp(); return true;
-    default:      return CWinApp::OnCommand(nId);
+    default: return CWinApp::OnCommand(nId);
     }
 }
 

@@ -17,7 +17,9 @@ static_assert(sizeof("ß") == 2 && static_cast<unsigned char>("ß"[0]) == 0xDF,
               "string literals must be compiled to Windows-1252 (-fexec-charset=CP1252)");
 #endif
 
-CReaderScanDlg::CReaderScanDlg(CDialog* pParent) : CReaderScanDlg(SystemPorts(), SystemNotice(), pParent) {}
+CReaderScanDlg::CReaderScanDlg(CDialog* pParent) : CReaderScanDlg(SystemPorts(), SystemNotice(), pParent)
+{
+}
 
 CReaderScanDlg::CReaderScanDlg(PortOpener& ports, Notice& notice, CDialog* pParent)
     : CDialog(IDD, pParent), m_detector(ports, notice), m_hIcon(LoadResourceIcon(IDR_MAINFRAME))
@@ -35,9 +37,9 @@ void CReaderScanDlg::DoDataExchange(CDataExchange* pDX)
 bool CReaderScanDlg::OnCommand(int nId)
 {
     switch (nId) {
-    case IDC_SEARCH: OnSearch();     return true;
-    case IDOK:       OnWriteFiles(); return true;
-    default:         return CDialog::OnCommand(nId);   // IDCANCEL ends the dialog
+    case IDC_SEARCH: OnSearch(); return true;
+    case IDOK: OnWriteFiles(); return true;
+    default: return CDialog::OnCommand(nId);  // IDCANCEL ends the dialog
     }
 }
 
@@ -56,7 +58,7 @@ bool CReaderScanDlg::OnInitDialog()
 
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
-    return true;   // the framework puts the focus on the first control
+    return true;  // the framework puts the focus on the first control
 }
 
 void CReaderScanDlg::OnSysCommand(unsigned nID, long lParam)

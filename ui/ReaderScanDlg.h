@@ -19,8 +19,8 @@ public:
     CReaderScanDlg(PortOpener& ports, Notice& notice, CDialog* pParent = nullptr);
     ~CReaderScanDlg() override;
 
-    std::string m_strResult;        // text of IDC_RESULT; empty between searches
-    CReaderDetector m_detector;     // the port slots live exactly as long as the dialog
+    std::string m_strResult;     // text of IDC_RESULT; empty between searches
+    CReaderDetector m_detector;  // the port slots live exactly as long as the dialog
 
     // The message map.
     bool OnInitDialog() override;

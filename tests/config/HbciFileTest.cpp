@@ -25,7 +25,7 @@ TEST(WriteHbciFile, MergesTheWorkedExampleByteForByte)
     EXPECT_EQ(resultOk, w.detector.WriteHbciFile());
     EXPECT_EQ(ReadBytes(TestDataFile("hbcikrnl-example-new.ini")), ReadBytes(w.File("hbcikrnl.ini")));
     EXPECT_TRUE(w.notice.texts.empty());
-    EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());   // no temporary file left
+    EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());  // no temporary file left
 }
 
 TEST(WriteHbciFile, LeavesAHugeFileAlone)
@@ -89,7 +89,7 @@ TEST(WriteHbciFile, KeepsAllOfALongFile)
 struct OddBytes {
     const char* name;
     std::string old;
-    std::string written;    // with no reader
+    std::string written;  // with no reader
 };
 
 void PrintTo(const OddBytes& c, std::ostream* out)
@@ -108,16 +108,22 @@ TEST_P(WriteHbciFileOddBytes, GiveASoundFile)
     EXPECT_TRUE(w.notice.texts.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(WriteHbciFile, WriteHbciFileOddBytes, testing::Values(
-    // Ctrl-Z ended the text of a text-mode read; here it is data like any other byte.
-    OddBytes{"CtrlZIsData", "[CardReader]\r\nA=1\x1a" "2\r\n\x1a\r\n[B]\r\nC=3\r\n",
-             "[CardReader]\r\nA=1\x1a" "2\r\n\x1a\r\n[B]\r\nC=3\r\n"},
-    OddBytes{"LoneCarriageReturnsStay", "[CardReader]\r\nA=1\rB=2\r\r\n[C]\n\rD=4\r\n",
-             "[CardReader]\r\nA=1\rB=2\r\r\n[C]\r\n\rD=4\r\n"},
-    OddBytes{"LineFeedsAloneBecomeCrLf", "[CardReader]\nA=1\n\n[B]\nC=3", "[CardReader]\r\nA=1\r\n\r\n[B]\r\nC=3\r\n"},
-    OddBytes{"ZeroByteEndsTheText", std::string("[CardReader]\r\nA=1\r\n\0[Gone]\r\nB=2\r\n", 32),
-             "[CardReader]\r\nA=1\r\n"},
-    OddBytes{"CarriageReturnsOnlyLoseToTheHeaderRule", "[CardReader]\rA=1\r[B]\rC=3\r", "[CardReader]\r\n"}),
+INSTANTIATE_TEST_SUITE_P(
+    WriteHbciFile, WriteHbciFileOddBytes,
+    testing::Values(
+        // Ctrl-Z ended the text of a text-mode read; here it is data like any other byte.
+        OddBytes{"CtrlZIsData",
+                 "[CardReader]\r\nA=1\x1a"
+                 "2\r\n\x1a\r\n[B]\r\nC=3\r\n",
+                 "[CardReader]\r\nA=1\x1a"
+                 "2\r\n\x1a\r\n[B]\r\nC=3\r\n"},
+        OddBytes{"LoneCarriageReturnsStay", "[CardReader]\r\nA=1\rB=2\r\r\n[C]\n\rD=4\r\n",
+                 "[CardReader]\r\nA=1\rB=2\r\r\n[C]\r\n\rD=4\r\n"},
+        OddBytes{"LineFeedsAloneBecomeCrLf", "[CardReader]\nA=1\n\n[B]\nC=3",
+                 "[CardReader]\r\nA=1\r\n\r\n[B]\r\nC=3\r\n"},
+        OddBytes{"ZeroByteEndsTheText", std::string("[CardReader]\r\nA=1\r\n\0[Gone]\r\nB=2\r\n", 32),
+                 "[CardReader]\r\nA=1\r\n"},
+        OddBytes{"CarriageReturnsOnlyLoseToTheHeaderRule", "[CardReader]\rA=1\r[B]\rC=3\r", "[CardReader]\r\n"}),
     [](const testing::TestParamInfo<OddBytes>& info) { return std::string(info.param.name); });
 
 TEST(WriteHbciFile, MergesAFiftyMebibyteFile)
@@ -132,8 +138,9 @@ TEST(WriteHbciFile, MergesAFiftyMebibyteFile)
     w.Slots(readerNone, readerKrm, readerNone, readerNone);
     EXPECT_EQ(resultOk, w.detector.WriteHbciFile());
     const std::string written = ReadBytes(w.File("hbcikrnl.ini"));
-    const std::string section = "\r\n\r\n[VeskKavirex]\r\nStandard=CTAPI16\r\nCompanyName=Vesk\r\nReaderName=Kavirex\r\n"
-                                "Port=2\r\nB1-Reader=0\r\nCtDllName=ctvskdrv.dll\r\nPIN-Entry=1\r\n";
+    const std::string section =
+        "\r\n\r\n[VeskKavirex]\r\nStandard=CTAPI16\r\nCompanyName=Vesk\r\nReaderName=Kavirex\r\n"
+        "Port=2\r\nB1-Reader=0\r\nCtDllName=ctvskdrv.dll\r\nPIN-Entry=1\r\n";
     std::string expected = "[CardReader]\r\nVeskKavirex=Active\r\nOther=Installed" + old.substr(26);
     expected.resize(expected.size() - 2);
     expected += section;

@@ -58,54 +58,80 @@ TEST_P(MergeCases, GivesTheExpectedText)
     EXPECT_EQ("", CheckMergeProperties(c.old, c.ports.kinds, dir));
 }
 
-INSTANTIATE_TEST_SUITE_P(HbciMerge, MergeCases, testing::Values(
-    MergeCase{"WorkedExample",
-              "[CardReader]\nOtherReader=Active\nVeskKavirex3=Installed\n\n[OtherReader]\nPort=1\n\n" +
-                  Kavirex3Section('1'),
-              {{readerNone, readerKavirex3, readerKrm, readerNone}}, std::nullopt,
-              "[CardReader]\nVeskKavirex=Installed\nVeskKavirex3=Active\nOtherReader=Installed\n\n[OtherReader]\n"
-              "Port=1\n\n" + Kavirex3Section('2') + "\n\n\n" + KrmSection('3')},
-    MergeCase{"NoOldFileKavirex3OnCom1", "", {{readerKavirex3, readerNone, readerNone, readerNone}}, std::nullopt,
-              "[CardReader]\nVeskKavirex3=Active\n\n" + Kavirex3Section('1')},
-    MergeCase{"BlankLinesAheadOfTheHeaderDoNoHarm", "\n \t\r\n\n[CardReader]\nA=1\n",
-              {{readerNone, readerKavirex3, readerNone, readerNone}}, std::nullopt,
-              "[CardReader]\nVeskKavirex3=Active\nA=1\n\n" + Kavirex3Section('2')},
-    MergeCase{"OtherFirstLineLosesEverything", "[Other]\nx=1\n[CardReader]\nA=1\n",
-              {{readerNone, readerKavirex3, readerNone, readerNone}}, std::nullopt,
-              "[CardReader]\nVeskKavirex3=Active\n\n" + Kavirex3Section('2')},
-    MergeCase{"HeaderWithTrailingBlankLosesEverything", "[CardReader] \nA=1\n[Other]\nB=2\n", kNone, std::nullopt,
-              "[CardReader]\n"},
-    MergeCase{"HeaderAloneGetsTheKeyLineInsideTheSectionsLineFeeds", "[CardReader]\n\n\n",
-              {{readerNone, readerKrm, readerNone, readerNone}}, std::nullopt,
-              "[CardReader]\nVeskKavirex=Active\n\n" + KrmSection('2')},
-    MergeCase{"Kavirex3OnCom1AndCom3GiveOneSectionForCom1", "[CardReader]\nA=Installed\n",
-              {{readerKavirex3, readerNone, readerKavirex3, readerNone}}, std::nullopt,
-              "[CardReader]\nVeskKavirex3=Active\nA=Installed\n\n" + Kavirex3Section('1')},
-    MergeCase{"OnlyKrmOnCom4DemotesEveryOtherReader",
-              "[CardReader]\nOther=Active\nThird=Installed\n\n[Other]\nMode=Active\n",
-              {{readerNone, readerNone, readerNone, readerKrm}}, std::nullopt,
-              "[CardReader]\nVeskKavirex=Active\nOther=Installed\nThird=Installed\n\n[Other]\nMode=Installed\n\n" +
-                  KrmSection('4')},
-    MergeCase{"Kavirex3WinsOverALowerKrmPortAndSectionsFollowThePorts", "[CardReader]\nA=Active\n",
-              {{readerKrm, readerKrm, readerNone, readerKavirex3}}, std::nullopt,
-              "[CardReader]\nVeskKavirex=Installed\nVeskKavirex3=Active\nA=Installed\n\n" + KrmSection('1') +
-                  "\n\n\n" + Kavirex3Section('4')},
-    MergeCase{"DriverDirectoryGoesIntoBothSections", "",
-              {{readerKavirex3, readerKrm, readerNone, readerNone}}, "C:\\Programme\\Vesk",
-              "[CardReader]\nVeskKavirex=Installed\nVeskKavirex3=Active\n\n" +
-                  Kavirex3Section('1', "C:\\Programme\\Vesk\\ctvskdrv.dll") + "\n\n\n" +
-                  KrmSection('2', "C:\\Programme\\Vesk\\ctvskdrv.dll")},
-    MergeCase{"DriverDirectoryWithFinalBackslashGivesTwo", "", {{readerKrm, readerNone, readerNone, readerNone}},
-              "C:\\Vesk\\", "[CardReader]\nVeskKavirex=Active\n\n" + KrmSection('1', "C:\\Vesk\\\\ctvskdrv.dll")},
-    MergeCase{"EmptyDriverDirectoryStillCounts", "", {{readerKrm, readerNone, readerNone, readerNone}}, "",
-              "[CardReader]\nVeskKavirex=Active\n\n" + KrmSection('1', "\\ctvskdrv.dll")},
-    MergeCase{"OwnSectionEndsAtTheNextSection",
-              "[CardReader]\nA=1\n\n[VeskKavirex]\nPort=2\nVesk=1\n\n[Other]\nB=2\n\n[VeskKavirex3]\nPort=4", kNone,
-              std::nullopt, "[CardReader]\nA=1\n\n[Other]\nB=2\n"},
-    MergeCase{"WithoutReadersOwnMaterialGoesAndNothingIsDemoted",
-              "[CardReader]\nOther=Active\nVeskKavirex3=Active\n\n[VeskKavirex3]\nPort=1\n", kNone, std::nullopt,
-              "[CardReader]\nOther=Active\n"},
-    MergeCase{"NothingAtAllIsTheHeaderAlone", "", kNone, std::nullopt, "[CardReader]\n"}),
+INSTANTIATE_TEST_SUITE_P(
+    HbciMerge, MergeCases,
+    testing::Values(
+        MergeCase{"WorkedExample",
+                  "[CardReader]\nOtherReader=Active\nVeskKavirex3=Installed\n\n[OtherReader]\nPort=1\n\n" +
+                      Kavirex3Section('1'),
+                  {{readerNone, readerKavirex3, readerKrm, readerNone}},
+                  std::nullopt,
+                  "[CardReader]\nVeskKavirex=Installed\nVeskKavirex3=Active\nOtherReader=Installed\n\n[OtherReader]\n"
+                  "Port=1\n\n" +
+                      Kavirex3Section('2') + "\n\n\n" + KrmSection('3')},
+        MergeCase{"NoOldFileKavirex3OnCom1",
+                  "",
+                  {{readerKavirex3, readerNone, readerNone, readerNone}},
+                  std::nullopt,
+                  "[CardReader]\nVeskKavirex3=Active\n\n" + Kavirex3Section('1')},
+        MergeCase{"BlankLinesAheadOfTheHeaderDoNoHarm",
+                  "\n \t\r\n\n[CardReader]\nA=1\n",
+                  {{readerNone, readerKavirex3, readerNone, readerNone}},
+                  std::nullopt,
+                  "[CardReader]\nVeskKavirex3=Active\nA=1\n\n" + Kavirex3Section('2')},
+        MergeCase{"OtherFirstLineLosesEverything",
+                  "[Other]\nx=1\n[CardReader]\nA=1\n",
+                  {{readerNone, readerKavirex3, readerNone, readerNone}},
+                  std::nullopt,
+                  "[CardReader]\nVeskKavirex3=Active\n\n" + Kavirex3Section('2')},
+        MergeCase{"HeaderWithTrailingBlankLosesEverything", "[CardReader] \nA=1\n[Other]\nB=2\n", kNone, std::nullopt,
+                  "[CardReader]\n"},
+        MergeCase{"HeaderAloneGetsTheKeyLineInsideTheSectionsLineFeeds",
+                  "[CardReader]\n\n\n",
+                  {{readerNone, readerKrm, readerNone, readerNone}},
+                  std::nullopt,
+                  "[CardReader]\nVeskKavirex=Active\n\n" + KrmSection('2')},
+        MergeCase{"Kavirex3OnCom1AndCom3GiveOneSectionForCom1",
+                  "[CardReader]\nA=Installed\n",
+                  {{readerKavirex3, readerNone, readerKavirex3, readerNone}},
+                  std::nullopt,
+                  "[CardReader]\nVeskKavirex3=Active\nA=Installed\n\n" + Kavirex3Section('1')},
+        MergeCase{"OnlyKrmOnCom4DemotesEveryOtherReader",
+                  "[CardReader]\nOther=Active\nThird=Installed\n\n[Other]\nMode=Active\n",
+                  {{readerNone, readerNone, readerNone, readerKrm}},
+                  std::nullopt,
+                  "[CardReader]\nVeskKavirex=Active\nOther=Installed\nThird=Installed\n\n[Other]\nMode=Installed\n\n" +
+                      KrmSection('4')},
+        MergeCase{"Kavirex3WinsOverALowerKrmPortAndSectionsFollowThePorts",
+                  "[CardReader]\nA=Active\n",
+                  {{readerKrm, readerKrm, readerNone, readerKavirex3}},
+                  std::nullopt,
+                  "[CardReader]\nVeskKavirex=Installed\nVeskKavirex3=Active\nA=Installed\n\n" + KrmSection('1') +
+                      "\n\n\n" + Kavirex3Section('4')},
+        MergeCase{"DriverDirectoryGoesIntoBothSections",
+                  "",
+                  {{readerKavirex3, readerKrm, readerNone, readerNone}},
+                  "C:\\Programme\\Vesk",
+                  "[CardReader]\nVeskKavirex=Installed\nVeskKavirex3=Active\n\n" +
+                      Kavirex3Section('1', "C:\\Programme\\Vesk\\ctvskdrv.dll") + "\n\n\n" +
+                      KrmSection('2', "C:\\Programme\\Vesk\\ctvskdrv.dll")},
+        MergeCase{"DriverDirectoryWithFinalBackslashGivesTwo",
+                  "",
+                  {{readerKrm, readerNone, readerNone, readerNone}},
+                  "C:\\Vesk\\",
+                  "[CardReader]\nVeskKavirex=Active\n\n" + KrmSection('1', "C:\\Vesk\\\\ctvskdrv.dll")},
+        MergeCase{"EmptyDriverDirectoryStillCounts",
+                  "",
+                  {{readerKrm, readerNone, readerNone, readerNone}},
+                  "",
+                  "[CardReader]\nVeskKavirex=Active\n\n" + KrmSection('1', "\\ctvskdrv.dll")},
+        MergeCase{"OwnSectionEndsAtTheNextSection",
+                  "[CardReader]\nA=1\n\n[VeskKavirex]\nPort=2\nVesk=1\n\n[Other]\nB=2\n\n[VeskKavirex3]\nPort=4", kNone,
+                  std::nullopt, "[CardReader]\nA=1\n\n[Other]\nB=2\n"},
+        MergeCase{"WithoutReadersOwnMaterialGoesAndNothingIsDemoted",
+                  "[CardReader]\nOther=Active\nVeskKavirex3=Active\n\n[VeskKavirex3]\nPort=1\n", kNone, std::nullopt,
+                  "[CardReader]\nOther=Active\n"},
+        MergeCase{"NothingAtAllIsTheHeaderAlone", "", kNone, std::nullopt, "[CardReader]\n"}),
     [](const testing::TestParamInfo<MergeCase>& info) { return std::string(info.param.name); });
 
 // Sound behaviour where a merge that searched its markers anywhere in the text would damage
@@ -118,7 +144,8 @@ TEST(HbciMerge, MarkersCountOnlyAtTheStartOfALine)
     const std::string foreign = "[CardReader]\nOther=Installed\nNote=made by Vesk GmbH\n\n[Other]\n"
                                 "Comment=see [Vesk docs]\nPath=C:\\[x]\\Vesk\n x=VeskKavirex3=Active\n";
     EXPECT_EQ("[CardReader]\nVeskKavirex3=Active\nOther=Installed\nNote=made by Vesk GmbH\n\n[Other]\n"
-              "Comment=see [Vesk docs]\nPath=C:\\[x]\\Vesk\n x=VeskKavirex3=Active\n\n" + Kavirex3Section('1'),
+              "Comment=see [Vesk docs]\nPath=C:\\[x]\\Vesk\n x=VeskKavirex3=Active\n\n" +
+                  Kavirex3Section('1'),
               Merge(foreign, {{readerKavirex3, readerNone, readerNone, readerNone}}));
 }
 
@@ -128,11 +155,12 @@ TEST(HbciMerge, LinesCountAfterLeadingBlanksAndTabs)
     // "  [Other]" would go as part of [VeskKavirex] with its key, and the indented key line and
     // stale section would stay as a second, earlier [VeskKavirex3].
     const Ports ports{{readerNone, readerKavirex3, readerNone, readerNone}};
-    const std::string once =
-        Merge("[CardReader]\nOther=Active\n  VeskKavirex3=Installed\n\n\t[VeskKavirex3]\nPort=1\nCtDllName=old.dll\n\n"
-              "[VeskKavirex]\nPort=2\n  [Other]\nKey=1\n",
-              ports);
-    EXPECT_EQ("[CardReader]\nVeskKavirex3=Active\nOther=Installed\n\n  [Other]\nKey=1\n\n" + Kavirex3Section('2'), once);
+    const std::string once = Merge(
+        "[CardReader]\nOther=Active\n  VeskKavirex3=Installed\n\n\t[VeskKavirex3]\nPort=1\nCtDllName=old.dll\n\n"
+        "[VeskKavirex]\nPort=2\n  [Other]\nKey=1\n",
+        ports);
+    EXPECT_EQ("[CardReader]\nVeskKavirex3=Active\nOther=Installed\n\n  [Other]\nKey=1\n\n" + Kavirex3Section('2'),
+              once);
     EXPECT_EQ(once, Merge(once, ports));
 }
 
@@ -160,7 +188,8 @@ TEST(HbciMerge, DemotesOnlyAValueThatIsExactlyActive)
     const std::string once = Merge(old, {{readerNone, readerNone, readerKrm, readerNone}});
     EXPECT_EQ("[CardReader]\nVeskKavirex=Active\nA=Installed\nB = Installed \nC=\tInstalled\r\nD=Inactive\n"
               "ActiveX=1\nE=Interactive\nF=Active mode\nG=ActiveX\nH=active\n; Active reader\nI=J=Active\n\n"
-              "[Other]\nState=Installed\n\n" + KrmSection('3'),
+              "[Other]\nState=Installed\n\n" +
+                  KrmSection('3'),
               once);
     EXPECT_EQ(once, Merge(once, {{readerNone, readerNone, readerKrm, readerNone}}));
 }
@@ -179,8 +208,8 @@ TEST(HbciMerge, DriverDirectoryWithControlCharactersCountsAsUnset)
 {
     // No Windows path holds a control character, and a line break would put a line of its
     // own (here a section header) into the file.
-    for (const std::string& dir : std::vector<std::string>{"C:\\Vesk\n[Other]\nActive=1", "C:\\Vesk\r", "C:\\Ve\tsk", std::string("\x1b"),
-                                  std::string("C:\\Vesk\x7f")}) {
+    for (const std::string& dir : std::vector<std::string>{"C:\\Vesk\n[Other]\nActive=1", "C:\\Vesk\r", "C:\\Ve\tsk",
+                                                           std::string("\x1b"), std::string("C:\\Vesk\x7f")}) {
         SCOPED_TRACE(dir);
         EXPECT_EQ("[CardReader]\nVeskKavirex3=Active\n\n" + Kavirex3Section('2'),
                   Merge("", {{readerNone, readerKavirex3, readerNone, readerNone}}, dir));
@@ -194,7 +223,7 @@ TEST(HbciMerge, DriverDirectoryWithControlCharactersCountsAsUnset)
 struct BadInput {
     const char* name;
     std::string old;
-    std::string expected;   // for a Kavirex3 reader on com1
+    std::string expected;  // for a Kavirex3 reader on com1
 };
 
 void PrintTo(const BadInput& c, std::ostream* out)
@@ -213,20 +242,26 @@ TEST_P(BadInputs, GiveASoundFile)
 
 const std::string kFreshKavirex3 = "[CardReader]\nVeskKavirex3=Active\n\n" + Kavirex3Section('1');
 
-INSTANTIATE_TEST_SUITE_P(HbciMerge, BadInputs, testing::Values(
-    BadInput{"BinaryJunk", std::string("\x7f" "ELF\x02\x01\x01\x00\x00\x00\xff\xfe[Vesk\n\x80\x81", 17), kFreshKavirex3},
-    BadInput{"NoLineEnd", "[CardReader]", kFreshKavirex3},
-    BadInput{"NoLineEndAfterTheHeader", "[CardReader]A=1", kFreshKavirex3},
-    BadInput{"CarriageReturnsOnly", "[CardReader]\rA=Active\r[Other]\rB=1\r", kFreshKavirex3},
-    BadInput{"CarriageReturnsInsideLines", "[CardReader]\nA=1\rB=Active\r\n\n[O]\nC=1",
-             "[CardReader]\nVeskKavirex3=Active\nA=1\rB=Active\r\n\n[O]\nC=1\n\n" + Kavirex3Section('1')},
-    BadInput{"ZeroByteEndsTheText", std::string("[CardReader]\nA=1\nB=2\0[Gone]\nC=3\n", 29),
-             "[CardReader]\nVeskKavirex3=Active\nA=1\nB=2\n\n" + Kavirex3Section('1')},
-    BadInput{"ZeroByteFirst", std::string("\0[CardReader]\nA=1\n", 18), kFreshKavirex3},
-    BadInput{"OneVeryLongLine", "[CardReader]\nA=" + std::string(3 << 20, 'v') + "\n",
-             "[CardReader]\nVeskKavirex3=Active\nA=" + std::string(3 << 20, 'v') + "\n\n" + Kavirex3Section('1')},
-    BadInput{"OwnMarkerWithoutLineEnd", "[CardReader]\nA=1\nVesk", "[CardReader]\nVeskKavirex3=Active\nA=1\n\n" +
-                                                                      Kavirex3Section('1')}),
+INSTANTIATE_TEST_SUITE_P(
+    HbciMerge, BadInputs,
+    testing::Values(
+        BadInput{"BinaryJunk",
+                 std::string("\x7f"
+                             "ELF\x02\x01\x01\x00\x00\x00\xff\xfe[Vesk\n\x80\x81",
+                             17),
+                 kFreshKavirex3},
+        BadInput{"NoLineEnd", "[CardReader]", kFreshKavirex3},
+        BadInput{"NoLineEndAfterTheHeader", "[CardReader]A=1", kFreshKavirex3},
+        BadInput{"CarriageReturnsOnly", "[CardReader]\rA=Active\r[Other]\rB=1\r", kFreshKavirex3},
+        BadInput{"CarriageReturnsInsideLines", "[CardReader]\nA=1\rB=Active\r\n\n[O]\nC=1",
+                 "[CardReader]\nVeskKavirex3=Active\nA=1\rB=Active\r\n\n[O]\nC=1\n\n" + Kavirex3Section('1')},
+        BadInput{"ZeroByteEndsTheText", std::string("[CardReader]\nA=1\nB=2\0[Gone]\nC=3\n", 29),
+                 "[CardReader]\nVeskKavirex3=Active\nA=1\nB=2\n\n" + Kavirex3Section('1')},
+        BadInput{"ZeroByteFirst", std::string("\0[CardReader]\nA=1\n", 18), kFreshKavirex3},
+        BadInput{"OneVeryLongLine", "[CardReader]\nA=" + std::string(3 << 20, 'v') + "\n",
+                 "[CardReader]\nVeskKavirex3=Active\nA=" + std::string(3 << 20, 'v') + "\n\n" + Kavirex3Section('1')},
+        BadInput{"OwnMarkerWithoutLineEnd", "[CardReader]\nA=1\nVesk",
+                 "[CardReader]\nVeskKavirex3=Active\nA=1\n\n" + Kavirex3Section('1')}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
 
 /// A hbcikrnl.ini as other programs, earlier runs and accidents may leave it: the program's
@@ -235,17 +270,55 @@ INSTANTIATE_TEST_SUITE_P(HbciMerge, BadInputs, testing::Values(
 std::string GenerateOldText(std::mt19937& random)
 {
     static const std::vector<std::string> kPieces = {
-        "[CardReader]\n", "[VeskKavirex3]\n", "[VeskKavirex]\n", "[VeskOld]\n", "[Other]\n", "[Other Reader]\n",
-        "VeskKavirex3=Installed\n", "VeskKavirex=Active\n", "Vesk\n", "Other=Active\n", "Other = Active \n",
-        "Mode=Inactive\n", "ActiveX=1\n", "Comment=see [Vesk docs]\n", "Note=Vesk\n", "Port=1\n", "PIN-Entry=1\n",
-        "CtDllName=C:\\X\\ctvskdrv.dll\n", "=Active\n", "Other=Active", "Key = Active\r", "\n", "\n\n", " ", "\t", "\r", "\v", "\f", "[", "]",
-        "  [Other]\n", "\t[VeskKavirex3]\n", " \t[VeskOld]\n", "  VeskKavirex3=Installed\n", "\tVesk\n",
-        "Vesk", "=", "Active", "Installed", "\x1a", "\xDF", "x", "[CardReader]", std::string(1, '\0'),
+        "[CardReader]\n",
+        "[VeskKavirex3]\n",
+        "[VeskKavirex]\n",
+        "[VeskOld]\n",
+        "[Other]\n",
+        "[Other Reader]\n",
+        "VeskKavirex3=Installed\n",
+        "VeskKavirex=Active\n",
+        "Vesk\n",
+        "Other=Active\n",
+        "Other = Active \n",
+        "Mode=Inactive\n",
+        "ActiveX=1\n",
+        "Comment=see [Vesk docs]\n",
+        "Note=Vesk\n",
+        "Port=1\n",
+        "PIN-Entry=1\n",
+        "CtDllName=C:\\X\\ctvskdrv.dll\n",
+        "=Active\n",
+        "Other=Active",
+        "Key = Active\r",
+        "\n",
+        "\n\n",
+        " ",
+        "\t",
+        "\r",
+        "\v",
+        "\f",
+        "[",
+        "]",
+        "  [Other]\n",
+        "\t[VeskKavirex3]\n",
+        " \t[VeskOld]\n",
+        "  VeskKavirex3=Installed\n",
+        "\tVesk\n",
+        "Vesk",
+        "=",
+        "Active",
+        "Installed",
+        "\x1a",
+        "\xDF",
+        "x",
+        "[CardReader]",
+        std::string(1, '\0'),
     };
     std::string text;
     switch (random() % 8) {
-    case 0: break;                                      // another first line, or nothing
-    case 1: text = " \t\n\r\n"; [[fallthrough]];        // blank space ahead of the header
+    case 0: break;                                // another first line, or nothing
+    case 1: text = " \t\n\r\n"; [[fallthrough]];  // blank space ahead of the header
     default: text += "[CardReader]\n";
     }
     const int count = static_cast<int>(random() % 60);
@@ -271,8 +344,8 @@ TEST(HbciMerge, KeepsItsPromisesForGeneratedFiles)
         for (int& kind : ports.kinds)
             kind = random() % 4 == 0 ? static_cast<int>(random() % 3) : 0;
         const auto& dir = dirs[random() % dirs.size()];
-        const std::string broken =
-            CheckMergeProperties(old, ports.kinds, dir ? std::optional<std::string_view>(*dir) : std::nullopt);
+        const std::string broken = CheckMergeProperties(old, ports.kinds,
+                                                        dir ? std::optional<std::string_view>(*dir) : std::nullopt);
         ASSERT_EQ("", broken) << "round " << round;
     }
 }

@@ -35,16 +35,19 @@ TEST_P(WriteIccFileCases, WritesOneEntryPerReader)
     EXPECT_EQ(std::vector<std::string>{"icchscr.ini"}, w.windowsDir.Names());
 }
 
-INSTANTIATE_TEST_SUITE_P(WriteIccFile, WriteIccFileCases, testing::Values(
-    IccCase{"NoReaderGivesTheHeadAlone", {readerNone, readerNone, readerNone, readerNone}, kHead},
-    IccCase{"SameKindOnCom1AndCom4", {readerKrm, readerNone, readerNone, readerKrm},
-            kHead + "ICC1=1,u,qz4hkrm.dll,4,,com1,9600\r\nICCP1=2,s,ICC1\r\n\r\n"
-                    "ICC4=1,u,qz4hkrm.dll,4,,com4,9600\r\nICCP4=2,s,ICC4\r\n\r\n"},
-    IccCase{"EveryPort", {readerKavirex3, readerKrm, readerKavirex3, readerKrm},
-            kHead + "ICC1=1,u,qz4rex3.dll,4,,com1,9600\r\nICCP1=2,s,ICC1\r\n\r\n"
-                    "ICC2=1,u,qz4hkrm.dll,4,,com2,9600\r\nICCP2=2,s,ICC2\r\n\r\n"
-                    "ICC3=1,u,qz4rex3.dll,4,,com3,9600\r\nICCP3=2,s,ICC3\r\n\r\n"
-                    "ICC4=1,u,qz4hkrm.dll,4,,com4,9600\r\nICCP4=2,s,ICC4\r\n\r\n"}),
+INSTANTIATE_TEST_SUITE_P(
+    WriteIccFile, WriteIccFileCases,
+    testing::Values(IccCase{"NoReaderGivesTheHeadAlone", {readerNone, readerNone, readerNone, readerNone}, kHead},
+                    IccCase{"SameKindOnCom1AndCom4",
+                            {readerKrm, readerNone, readerNone, readerKrm},
+                            kHead + "ICC1=1,u,qz4hkrm.dll,4,,com1,9600\r\nICCP1=2,s,ICC1\r\n\r\n"
+                                    "ICC4=1,u,qz4hkrm.dll,4,,com4,9600\r\nICCP4=2,s,ICC4\r\n\r\n"},
+                    IccCase{"EveryPort",
+                            {readerKavirex3, readerKrm, readerKavirex3, readerKrm},
+                            kHead + "ICC1=1,u,qz4rex3.dll,4,,com1,9600\r\nICCP1=2,s,ICC1\r\n\r\n"
+                                    "ICC2=1,u,qz4hkrm.dll,4,,com2,9600\r\nICCP2=2,s,ICC2\r\n\r\n"
+                                    "ICC3=1,u,qz4rex3.dll,4,,com3,9600\r\nICCP3=2,s,ICC3\r\n\r\n"
+                                    "ICC4=1,u,qz4hkrm.dll,4,,com4,9600\r\nICCP4=2,s,ICC4\r\n\r\n"}),
     [](const testing::TestParamInfo<IccCase>& info) { return std::string(info.param.name); });
 
 TEST(WriteIccFile, WritesTheExampleByteForByte)

@@ -20,7 +20,10 @@ TEST(TextFromDisk, TurnsCrLfIntoLfAndStopsAtTheFirstZeroByte)
         {"a\rb\r", "a\rb\r"},
         {"a\r\r\n", "a\r\n"},
         {"\n\r\n\r", "\n\n\r"},
-        {"a\x1a" "b\r\n", "a\x1a" "b\n"},
+        {"a\x1a"
+         "b\r\n",
+         "a\x1a"
+         "b\n"},
         {std::string("a\r\nb\0c\r\n", 8), "a\nb"},
         {std::string("\0a", 2), ""},
         {"a\r", "a\r"},

@@ -29,7 +29,7 @@ using Writer = int (CReaderDetector::*)();
 
 struct ChildReport {
     int result = 0;
-    std::vector<std::string> texts;     // each with "E " (error icon) or "? " in front
+    std::vector<std::string> texts;  // each with "E " (error icon) or "? " in front
 };
 
 uid_t NobodyId()
@@ -114,12 +114,13 @@ TEST_F(AsNobody, AReadOnlyTargetStaysAsItWas)
 {
     for (const Target& target : kTargets) {
         ConfigWriters w;
-        fs::permissions(w.windowsDir.Path(), fs::perms::all);       // a new file could be made here
+        fs::permissions(w.windowsDir.Path(), fs::perms::all);  // a new file could be made here
         WriteBytes(w.File(target.file), kOld);
-        fs::permissions(w.File(target.file), fs::perms(0644));      // root's, read-only for nobody
+        fs::permissions(w.File(target.file), fs::perms(0644));  // root's, read-only for nobody
         const ChildReport report = RunInChild(target.writer, true);
         EXPECT_EQ(resultFailed, report.result);
-        EXPECT_EQ(std::vector<std::string>{"E Error: Create File: " + std::string(target.shownName) + " "}, report.texts);
+        EXPECT_EQ(std::vector<std::string>{"E Error: Create File: " + std::string(target.shownName) + " "},
+                  report.texts);
         EXPECT_EQ(kOld, ReadBytes(w.File(target.file)));
         EXPECT_EQ(std::vector<std::string>{target.file}, w.windowsDir.Names());
     }
@@ -135,7 +136,8 @@ TEST_F(AsNobody, AnUnwritableDirectoryGetsNoFile)
         fs::permissions(w.File(target.file), fs::perms(0666));
         ChildReport report = RunInChild(target.writer, true);
         EXPECT_EQ(resultFailed, report.result);
-        EXPECT_EQ(std::vector<std::string>{"E Error: Create File: " + std::string(target.shownName) + " "}, report.texts);
+        EXPECT_EQ(std::vector<std::string>{"E Error: Create File: " + std::string(target.shownName) + " "},
+                  report.texts);
         EXPECT_EQ(kOld, ReadBytes(w.File(target.file)));
 
         fs::remove(w.File(target.file));
@@ -171,7 +173,8 @@ TEST(FullDisk, LeavesTheOldFileWholeAndNoTemporaryFile)
         // The old file is far larger than the limit: only writing is cut short, not reading.
         const ChildReport report = RunInChild(target.writer, false, 100);
         EXPECT_EQ(resultFailed, report.result);
-        EXPECT_EQ(std::vector<std::string>{"E Error: Write File: " + std::string(target.shownName) + " "}, report.texts);
+        EXPECT_EQ(std::vector<std::string>{"E Error: Write File: " + std::string(target.shownName) + " "},
+                  report.texts);
         EXPECT_EQ(old, ReadBytes(w.File(target.file)));
         EXPECT_EQ(std::vector<std::string>{target.file}, w.windowsDir.Names());
     }
@@ -264,7 +267,7 @@ TEST_F(LinksOfAnotherUser, AreNotFollowed)
 
     // Root's own link in a directory that nobody may change is followed.
     ASSERT_EQ(0, lchown(w.File("hbcikrnl.ini").c_str(), 0, 0));
-    EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());          // the directory is nobody's
+    EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());  // the directory is nobody's
     ASSERT_EQ(0, chown(w.windowsDir.Path().c_str(), 0, 0));
     EXPECT_EQ(resultOk, w.detector.WriteHbciFile());
     EXPECT_NE(std::string::npos, ReadBytes(rootOnly / "key").find("VeskKavirex3=Active"));
@@ -320,7 +323,7 @@ TEST(WriteTextFile, KeepsTheOldFilesModeAndOwner)
     EXPECT_EQ(WriteOutcome::Written, WriteTextFile((dir / "g.ini").string(), "new\n"));
     umask(oldMask);
     ASSERT_EQ(0, stat((dir / "g.ini").c_str(), &status));
-    EXPECT_EQ(0640u, status.st_mode & 07777);   // as a plain create would make it
+    EXPECT_EQ(0640u, status.st_mode & 07777);  // as a plain create would make it
 }
 
 TEST(WriteTextFile, ReplacesTheFileASymbolicLinkNames)

@@ -47,10 +47,13 @@ private:
     static ULONG_PTR* FindSlot()
     {
         auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-        const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base +
+                                                             reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
         const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name != 0; ++dll) {
-            if (_stricmp(reinterpret_cast<char*>(base + dll->Name), "kernel32.dll") != 0 || dll->OriginalFirstThunk == 0)
+        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name != 0;
+             ++dll) {
+            if (_stricmp(reinterpret_cast<char*>(base + dll->Name), "kernel32.dll") != 0 ||
+                dll->OriginalFirstThunk == 0)
                 continue;
             auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
             auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
@@ -90,7 +93,7 @@ BOOL WINAPI ReplaceFailingHalfway(LPCSTR replaced, LPCSTR replacement, LPCSTR ba
     g_backupName = backup ? backup : "";
     if (backup == nullptr || !MoveFileExA(replaced, backup, MOVEFILE_REPLACE_EXISTING))
         return FALSE;
-    if (g_obstacle == Obstacle::NewFileOpen)    // no FILE_SHARE_DELETE: it cannot be renamed
+    if (g_obstacle == Obstacle::NewFileOpen)  // no FILE_SHARE_DELETE: it cannot be renamed
         g_heldNewFile = CreateFileA(replacement, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (g_obstacle == Obstacle::DirectoryAtTarget)
         CreateDirectoryA(replaced, nullptr);
@@ -129,7 +132,7 @@ TEST(WriteFilesWin32, KeepTheAttributesOfTheReplacedFile)
     EXPECT_EQ(WriteOutcome::Written, WriteTextFile(path, "new\n"));
     EXPECT_EQ("new\r\n", ReadBytes(dir / "hbcikrnl.ini"));
     EXPECT_NE(0u, Attributes(dir / "hbcikrnl.ini") & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, dir.Names());     // neither new file nor backup left
+    EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, dir.Names());  // neither new file nor backup left
 }
 
 TEST(WriteFilesWin32, LeaveATargetThatCannotBeMovedAsItWas)
@@ -150,7 +153,7 @@ TEST(WriteFilesWin32, LeaveATargetThatCannotBeMovedAsItWas)
         EXPECT_EQ(resultFailed, result);
         EXPECT_EQ(std::vector<std::string>{"Error: Create File: " + std::string(shownName) + " "}, w.notice.texts);
         EXPECT_EQ(old, ReadBytes(w.File(file)));
-        EXPECT_EQ(std::vector<std::string>{file}, w.windowsDir.Names());     // no new file, no backup
+        EXPECT_EQ(std::vector<std::string>{file}, w.windowsDir.Names());  // no new file, no backup
     }
 }
 
@@ -160,8 +163,8 @@ TEST(WriteFilesWin32, NeverLoseTheOldFileWhenTheReplaceStopsHalfway)
         const char* name;
         Obstacle obstacle;
         WriteOutcome outcome;
-        const char* atTarget;       // bytes at the target afterwards; nullptr: a directory
-        bool backupStays;           // holding the old bytes, the only copy
+        const char* atTarget;  // bytes at the target afterwards; nullptr: a directory
+        bool backupStays;      // holding the old bytes, the only copy
     };
     const Case cases[] = {
         {"the new file moves in after all", Obstacle::None, WriteOutcome::Written, "new\r\n", false},

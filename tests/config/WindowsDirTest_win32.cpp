@@ -61,7 +61,7 @@ TEST(WindowsFilePath, WithoutWindirBothFilesGoToTheRootOfTheCurrentDrive)
     EXPECT_EQ(ReadBytes(TestDataFile("icchscr-example.ini")), ReadBytes("Q:\\icchscr.ini"));
     const std::string hbci = ReadBytes("Q:\\hbcikrnl.ini");
     EXPECT_EQ(0u, hbci.find("[CardReader]\r\nVeskKavirex=Installed\r\nVeskKavirex3=Active\r\n")) << hbci;
-    EXPECT_TRUE(EntryNames("Q:\\work").empty());      // the root, not the current directory
+    EXPECT_TRUE(EntryNames("Q:\\work").empty());  // the root, not the current directory
     EXPECT_TRUE(w.windowsDir.Names().empty());
     DeleteFileA("Q:\\icchscr.ini");
     DeleteFileA("Q:\\hbcikrnl.ini");

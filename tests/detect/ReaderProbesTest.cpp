@@ -50,7 +50,7 @@ TEST(Probes, PortThatCannotBeOpenedCostsNothing)
     p.ports.Hold("com2");
     EXPECT_EQ(resultFailed, p.detector.ProbeKavirex3("com2"));
     EXPECT_EQ(resultFailed, p.detector.ProbeKrm("com2"));
-    EXPECT_EQ(resultFailed, p.detector.ProbeKavirex3("com3"));   // nothing attached at all
+    EXPECT_EQ(resultFailed, p.detector.ProbeKavirex3("com3"));  // nothing attached at all
     EXPECT_EQ(resultFailed, p.detector.ProbeKrm("com3"));
     EXPECT_EQ("", p.ports.Log("com2"));
     EXPECT_EQ("", p.ports.Log("com3"));
@@ -96,16 +96,14 @@ TEST_P(Kavirex3Reply, IsJudgedByTheNameInTheText)
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, Kavirex3Reply,
-    testing::Values(
-        ReplyCase{"name alone", "Kavirex3", resultOk},
-        ReplyCase{"name between other text and a version", "\x02ID Kavirex3 V2.14\r\n", resultOk},
-        ReplyCase{"other case", "KAVIREX3 V2.14", resultNone},
-        ReplyCase{"zero byte ahead of the name", std::string("ab\0Kavirex3", 11), resultNone},
-        ReplyCase{"name ends at byte 100", std::string(92, '.') + "Kavirex3", resultOk},
-        ReplyCase{"name crosses byte 100", std::string(93, '.') + "Kavirex3", resultNone},
-        ReplyCase{"name beyond byte 100", std::string(200, '.') + "Kavirex3", resultNone},
-        ReplyCase{"no reply", "", resultNone},
-        ReplyCase{"wake reply", "?x", resultNone}),
+    testing::Values(ReplyCase{"name alone", "Kavirex3", resultOk},
+                    ReplyCase{"name between other text and a version", "\x02ID Kavirex3 V2.14\r\n", resultOk},
+                    ReplyCase{"other case", "KAVIREX3 V2.14", resultNone},
+                    ReplyCase{"zero byte ahead of the name", std::string("ab\0Kavirex3", 11), resultNone},
+                    ReplyCase{"name ends at byte 100", std::string(92, '.') + "Kavirex3", resultOk},
+                    ReplyCase{"name crosses byte 100", std::string(93, '.') + "Kavirex3", resultNone},
+                    ReplyCase{"name beyond byte 100", std::string(200, '.') + "Kavirex3", resultNone},
+                    ReplyCase{"no reply", "", resultNone}, ReplyCase{"wake reply", "?x", resultNone}),
     CaseName);
 
 class KrmReply : public testing::TestWithParam<ReplyCase> {};
@@ -118,17 +116,16 @@ TEST_P(KrmReply, IsJudgedByTheFirstOfAtLeastTwoBytes)
     EXPECT_EQ(0, p.ports.OpenCount());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, KrmReply,
-    testing::Values(
-        ReplyCase{"single question mark", "?", resultNone},
-        ReplyCase{"question mark and any byte", std::string("?\0", 2), resultOk},
-        ReplyCase{"two semicolons", ";;", resultOk},
-        ReplyCase{"other first byte then question mark", "x?", resultNone},
-        ReplyCase{"zero first byte then question mark", std::string("\0?", 2), resultNone},
-        ReplyCase{"long reply", "?" + std::string(300, 'z'), resultOk},
-        ReplyCase{"no reply", "", resultNone}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(Replies, KrmReply,
+                         testing::Values(ReplyCase{"single question mark", "?", resultNone},
+                                         ReplyCase{"question mark and any byte", std::string("?\0", 2), resultOk},
+                                         ReplyCase{"two semicolons", ";;", resultOk},
+                                         ReplyCase{"other first byte then question mark", "x?", resultNone},
+                                         ReplyCase{"zero first byte then question mark", std::string("\0?", 2),
+                                                   resultNone},
+                                         ReplyCase{"long reply", "?" + std::string(300, 'z'), resultOk},
+                                         ReplyCase{"no reply", "", resultNone}),
+                         CaseName);
 
 TEST(Probes, FailedReadCountsAsNoReply)
 {

@@ -64,10 +64,7 @@ private:
 
 class TimedPort : public SerialPort {
 public:
-    TimedPort(TimedPorts& owner, std::unique_ptr<SerialPort> port)
-        : m_owner(owner), m_port(std::move(port))
-    {
-    }
+    TimedPort(TimedPorts& owner, std::unique_ptr<SerialPort> port) : m_owner(owner), m_port(std::move(port)) {}
     ~TimedPort() override
     {
         const double start = m_owner.Ms();
@@ -76,7 +73,10 @@ public:
     }
     void Configure(const LineSettings& settings) override
     {
-        Timed("configure", [&] { m_port->Configure(settings); return 0L; });
+        Timed("configure", [&] {
+            m_port->Configure(settings);
+            return 0L;
+        });
         if (m_owner.afterConfigure)
             m_owner.afterConfigure();
     }
@@ -84,12 +84,14 @@ public:
     void Pause(std::chrono::milliseconds time) override { m_port->Pause(time); }
     void SetReadTimeouts(const ReadTimeouts& timeouts) override
     {
-        Timed("timeouts", [&] { m_port->SetReadTimeouts(timeouts); return 0L; });
+        Timed("timeouts", [&] {
+            m_port->SetReadTimeouts(timeouts);
+            return 0L;
+        });
     }
     std::size_t Read(char* buffer, std::size_t size) override
     {
-        return static_cast<std::size_t>(
-            Timed("read", [&] { return static_cast<long>(m_port->Read(buffer, size)); }));
+        return static_cast<std::size_t>(Timed("read", [&] { return static_cast<long>(m_port->Read(buffer, size)); }));
     }
     void DiscardInput() override { m_port->DiscardInput(); }
 
@@ -120,10 +122,7 @@ std::unique_ptr<SerialPort> TimedPorts::Open(const std::string& name)
 // Our own descriptor on a device, as another program would hold it.
 class Holder {
 public:
-    explicit Holder(const std::string& path)
-        : m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC))
-    {
-    }
+    explicit Holder(const std::string& path) : m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
     ~Holder()
     {
         if (m_fd >= 0)
@@ -220,8 +219,8 @@ TEST(OpenPort, OnlyCom1ToCom4AreNames)
     const std::string device = p.sim.Device("com2");
     // Every other name has an entry leading to a live device, so a back end that accepted it
     // would open that device (and be caught) rather than a real serial line.
-    const char* const kOtherNames[] = {"com0", "com5", "com9", "COM2", "Com2", "com02", "com12",
-                                       "com",  "lpt2", "aux", " com2", "com2 "};
+    const char* const kOtherNames[] = {"com0",  "com5", "com9", "COM2", "Com2",  "com02",
+                                       "com12", "com",  "lpt2", "aux",  " com2", "com2 "};
     for (const char* name : kOtherNames)
         fs::create_symlink(device, p.sim.Link(name));
     fs::create_symlink(device, p.sim.Prefix() + "/com2");
@@ -233,7 +232,7 @@ TEST(OpenPort, OnlyCom1ToCom4AreNames)
         EXPECT_EQ(nullptr, SystemPorts().Open(name)) << "\"" << name << "\"";
         EXPECT_LT(MsBetween(start, Clock::now()), 20.0) << name;
     }
-    EXPECT_NE(nullptr, SystemPorts().Open("com2"));     // the same device under its own name
+    EXPECT_NE(nullptr, SystemPorts().Open("com2"));  // the same device under its own name
 }
 
 TEST(OpenPort, WhatIsNoSerialLineFailsAtOnce)
@@ -246,7 +245,7 @@ TEST(OpenPort, WhatIsNoSerialLineFailsAtOnce)
     ASSERT_EQ(0, ::mkfifo((dir + "/a-fifo").c_str(), 0600));
     struct Case {
         const char* what;
-        std::string target;     // where com4 leads; empty: as the simulator left it
+        std::string target;  // where com4 leads; empty: as the simulator left it
     } const kCases[] = {
         {"device missing (dangling link)", ""},
         {"regular file", dir + "/plain-file"},
@@ -288,7 +287,7 @@ TEST(OpenPort, LineHeldByAnotherProgramIsInUse)
             EXPECT_EQ(UserOpen::Busy, user) << "exclusive flag not set";
         }
     }
-    EXPECT_NE(nullptr, SystemPorts().Open("com3"));     // free again once closed
+    EXPECT_NE(nullptr, SystemPorts().Open("com3"));  // free again once closed
     {
         // A program that holds the line with the exclusive flag alone: root could still open
         // it, but the probe must leave it alone, and the holder's flag must stay set.
@@ -403,18 +402,17 @@ TEST_P(ProbeOnSilentLine, SetsTheLineWaitsThePatternAndReadsFor101Ms)
     EXPECT_TRUE(notice.texts.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Probes, ProbeOnSilentLine,
-    testing::Values(ProbeCase{"identifying", true, B1200, true, 1170},
-                    ProbeCase{"wake", false, B9600, false, 150}),
-    [](const testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(Probes, ProbeOnSilentLine,
+                         testing::Values(ProbeCase{"identifying", true, B1200, true, 1170},
+                                         ProbeCase{"wake", false, B9600, false, 150}),
+                         [](const testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.what); });
 
 struct ReplyCase {
     const char* name;
     const char* behaviour;
     bool identifying;
     std::size_t bytes;
-    double minReadMs;       // the read ends 30 ms after the last byte
+    double minReadMs;  // the read ends 30 ms after the last byte
     double maxReadMs;
 };
 
@@ -442,15 +440,14 @@ TEST_P(ReplyOnLine, IsReadAndJudged)
     EXPECT_LT(read->endMs - read->startMs, c.maxReadMs);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Probes, ReplyOnLine,
-    testing::Values(
-        // Sent early in the pattern: waits in the buffer and starts the reply.
-        ReplyCase{"Kavirex3EarlyInThePattern", "kavirex3@100", true, 15, 30, 45},
-        ReplyCase{"KrmAsSoonAsTheLineIsSet", "krm@0", false, 2, 30, 45},
-        // Comes about 30 ms into the read, which then ends 30 ms after it.
-        ReplyCase{"KrmDuringTheRead", "krm@180", false, 2, 55, 80}),
-    [](const testing::TestParamInfo<ReplyCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Probes, ReplyOnLine,
+                         testing::Values(
+                             // Sent early in the pattern: waits in the buffer and starts the reply.
+                             ReplyCase{"Kavirex3EarlyInThePattern", "kavirex3@100", true, 15, 30, 45},
+                             ReplyCase{"KrmAsSoonAsTheLineIsSet", "krm@0", false, 2, 30, 45},
+                             // Comes about 30 ms into the read, which then ends 30 ms after it.
+                             ReplyCase{"KrmDuringTheRead", "krm@180", false, 2, 55, 80}),
+                         [](const testing::TestParamInfo<ReplyCase>& info) { return std::string(info.param.name); });
 
 TEST(Probes, FloodingDeviceIsReadUpTo100Bytes)
 {

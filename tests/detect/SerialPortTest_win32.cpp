@@ -81,8 +81,7 @@ TEST(ApplyLineSettings, SetsTheProbeFieldsAndLeavesEveryOtherBit)
 TEST(ApplyReadTimeouts, SetsTheReadTimeoutsAndKeepsTheWriteTimeouts)
 {
     COMMTIMEOUTS allowed{};
-    allowed.ReadIntervalTimeout = allowed.ReadTotalTimeoutMultiplier =
-        allowed.ReadTotalTimeoutConstant = ~DWORD{0};
+    allowed.ReadIntervalTimeout = allowed.ReadTotalTimeoutMultiplier = allowed.ReadTotalTimeoutConstant = ~DWORD{0};
     for (const unsigned char fill : kFills) {
         SCOPED_TRACE(testing::Message() << "fill " << int{fill});
         COMMTIMEOUTS before;
@@ -110,9 +109,9 @@ std::string Env(const char* name)
     const std::string actual = Env("LESAMO_PORTS");
     if (actual == expected)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "these tests need reader-sim ports \"" << expected << "\" (tests/windows/wine-run.sh"
-           << " sets LESAMO_PORTS), got \"" << actual << "\"";
+    return ::testing::AssertionFailure() << "these tests need reader-sim ports \"" << expected
+                                         << "\" (tests/windows/wine-run.sh"
+                                         << " sets LESAMO_PORTS), got \"" << actual << "\"";
 }
 
 // reader-sim's event log, read through Wine's Z: drive.
@@ -255,8 +254,8 @@ TEST(Win32Serial, OnlyTheFourScannedNamesAreOpened)
     // Windows opens each of these as the serial port com1 or com2: the back end must not.
     for (const char* name : {"COM1", "Com2", "com1:", "\\\\.\\com1", "aux"}) {
         SCOPED_TRACE(name);
-        const HANDLE raw = ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE raw = ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, raw) << "the name no longer opens a port here";
         ::CloseHandle(raw);
         EXPECT_EQ(nullptr, SystemPorts().Open(name));

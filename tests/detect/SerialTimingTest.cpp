@@ -29,7 +29,7 @@ TEST(ReadTimer, WithoutTimeOutsWaitsForEveryByte)
 
 TEST(ReadTimer, TotalTimeIsMultiplierTimesSizePlusConstant)
 {
-    ReadTimer timer({0, 2, 7}, 100, kStart);       // 207 ms
+    ReadTimer timer({0, 2, 7}, 100, kStart);  // 207 ms
     EXPECT_EQ(std::optional(WaitClock::duration(207ms)), timer.WaitLeft(kStart));
     EXPECT_EQ(std::optional(WaitClock::duration(7ms)), timer.WaitLeft(At(200ms)));
     EXPECT_EQ(std::optional(WaitClock::duration(-3ms)), timer.WaitLeft(At(210ms)));
@@ -38,7 +38,7 @@ TEST(ReadTimer, TotalTimeIsMultiplierTimesSizePlusConstant)
 TEST(ReadTimer, IntervalStartsWithTheFirstByteAndCountsFromTheLast)
 {
     ReadTimer timer({30, 0, 0}, 100, kStart);
-    EXPECT_EQ(std::nullopt, timer.WaitLeft(At(500ms)));    // nothing came yet: no limit
+    EXPECT_EQ(std::nullopt, timer.WaitLeft(At(500ms)));  // nothing came yet: no limit
     timer.BytesArrived(At(510ms));
     EXPECT_EQ(std::optional(WaitClock::duration(20ms)), timer.WaitLeft(At(520ms)));
     timer.BytesArrived(At(530ms));
@@ -48,11 +48,11 @@ TEST(ReadTimer, IntervalStartsWithTheFirstByteAndCountsFromTheLast)
 
 TEST(ReadTimer, TheSoonerOfIntervalAndTotalEndsTheRead)
 {
-    ReadTimer timer({30, 1, 1}, 100, kStart);       // the probes' reply read: 101 ms in all
+    ReadTimer timer({30, 1, 1}, 100, kStart);  // the probes' reply read: 101 ms in all
     timer.BytesArrived(At(10ms));
-    EXPECT_EQ(std::optional(WaitClock::duration(25ms)), timer.WaitLeft(At(15ms)));     // interval
+    EXPECT_EQ(std::optional(WaitClock::duration(25ms)), timer.WaitLeft(At(15ms)));  // interval
     timer.BytesArrived(At(90ms));
-    EXPECT_EQ(std::optional(WaitClock::duration(6ms)), timer.WaitLeft(At(95ms)));      // total
+    EXPECT_EQ(std::optional(WaitClock::duration(6ms)), timer.WaitLeft(At(95ms)));  // total
 }
 
 TEST(PauseSchedule, FirstPauseCountsFromItsOwnStart)
@@ -66,14 +66,14 @@ TEST(PauseSchedule, OvershootOfOnePauseIsTakenOutOfTheNext)
     PauseSchedule pauses;
     pauses.Next(kStart, 40ms);
     EXPECT_EQ(At(160ms), pauses.Next(At(42ms), 120ms));
-    EXPECT_EQ(At(200ms), pauses.Next(At(170ms), 40ms));    // 10 ms behind: still caught up
+    EXPECT_EQ(At(200ms), pauses.Next(At(170ms), 40ms));  // 10 ms behind: still caught up
 }
 
 TEST(PauseSchedule, DeadlineFarBehindIsNotCaughtUpOn)
 {
     PauseSchedule pauses;
     pauses.Next(kStart, 40ms);
-    EXPECT_EQ(At(91ms), pauses.Next(At(51ms), 40ms));      // 11 ms behind: a full pause
+    EXPECT_EQ(At(91ms), pauses.Next(At(51ms), 40ms));  // 11 ms behind: a full pause
 }
 
 TEST(PauseSchedule, RestartMakesTheNextPauseCountFromItsStart)

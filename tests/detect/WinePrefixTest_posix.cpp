@@ -26,8 +26,8 @@ TEST(PortDevicePath, FallsBackToTtySOnlyWhenTheEntryIsAbsent)
     fs::create_symlink("/nonexistent/lesamo-test", dir / "prefix/dosdevices/com1");
     WriteBytes(dir / "file", "not a prefix");
     ScopedEnv prefix("WINEPREFIX", (dir / "prefix").c_str());
-    EXPECT_EQ((dir / "prefix/dosdevices/com1").string(), PortDevicePath("com1"));   // dangling
-    EXPECT_EQ("/dev/ttyS1", PortDevicePath("com2"));                                  // absent
+    EXPECT_EQ((dir / "prefix/dosdevices/com1").string(), PortDevicePath("com1"));  // dangling
+    EXPECT_EQ("/dev/ttyS1", PortDevicePath("com2"));                               // absent
     EXPECT_EQ("", PortDevicePath("com5"));
 
     const std::string tooLong = "/" + std::string(5000, 'a');
@@ -43,7 +43,7 @@ TEST(PortDevicePath, APrefixThisUserCannotReadHasNoPorts)
         GTEST_SKIP() << "needs root to become another user";
     TempDir dir;
     fs::create_directories(dir / "prefix/dosdevices");
-    fs::permissions(dir / "prefix", fs::perms::owner_all);            // root's alone
+    fs::permissions(dir / "prefix", fs::perms::owner_all);  // root's alone
     fs::permissions(dir.Path(), fs::perms(0755));
     ScopedEnv prefix("WINEPREFIX", (dir / "prefix").c_str());
     const pid_t child = fork();

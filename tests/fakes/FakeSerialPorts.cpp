@@ -22,8 +22,7 @@ public:
     {
         m_baud = s.baudRate;
         std::string token = std::to_string(s.baudRate) + "-" + std::to_string(s.byteSize) +
-                            (s.parity == Parity::Even ? "E" : "N") +
-                            (s.stopBits == StopBits::Two ? "2" : "1");
+                            (s.parity == Parity::Even ? "E" : "N") + (s.stopBits == StopBits::Two ? "2" : "1");
         Record(token);
         if (s.parityCheck)
             Record("check");
@@ -39,8 +38,8 @@ public:
     }
     void SetReadTimeouts(const ReadTimeouts& t) override
     {
-        Record("timeouts" + std::to_string(t.intervalMs) + "/" + std::to_string(t.totalMultiplierMs) +
-               "/" + std::to_string(t.totalConstantMs));
+        Record("timeouts" + std::to_string(t.intervalMs) + "/" + std::to_string(t.totalMultiplierMs) + "/" +
+               std::to_string(t.totalConstantMs));
     }
     std::size_t Read(char* buffer, std::size_t size) override
     {
@@ -68,8 +67,7 @@ private:
     unsigned m_baud = 0;
 };
 
-void FakeSerialPorts::Attach(const std::string& name, const std::string& identifyReply,
-                             const std::string& wakeReply)
+void FakeSerialPorts::Attach(const std::string& name, const std::string& identifyReply, const std::string& wakeReply)
 {
     Device& device = m_devices[name];
     device.identifyReply = identifyReply;
@@ -77,9 +75,18 @@ void FakeSerialPorts::Attach(const std::string& name, const std::string& identif
     device.present = true;
 }
 
-void FakeSerialPorts::Unplug(const std::string& name) { m_devices[name].present = false; }
-void FakeSerialPorts::Hold(const std::string& name) { m_devices[name].held = true; }
-void FakeSerialPorts::FailReads(const std::string& name) { m_devices[name].failReads = true; }
+void FakeSerialPorts::Unplug(const std::string& name)
+{
+    m_devices[name].present = false;
+}
+void FakeSerialPorts::Hold(const std::string& name)
+{
+    m_devices[name].held = true;
+}
+void FakeSerialPorts::FailReads(const std::string& name)
+{
+    m_devices[name].failReads = true;
+}
 
 std::unique_ptr<SerialPort> FakeSerialPorts::Open(const std::string& name)
 {

@@ -25,8 +25,14 @@ int RunModalDialog(CDialog& dialog, CDialog* pParent)
     return host.ended ? host.endCode : -1;
 }
 
-int SystemIconWidth() { return Fake().iconWidth; }
-int SystemIconHeight() { return Fake().iconHeight; }
+int SystemIconWidth()
+{
+    return Fake().iconWidth;
+}
+int SystemIconHeight()
+{
+    return Fake().iconHeight;
+}
 
 std::string LoadResourceString(int nID)
 {
@@ -34,9 +40,15 @@ std::string LoadResourceString(int nID)
     return it == Fake().strings.end() ? std::string() : it->second;
 }
 
-IconHandle LoadResourceIcon(int nID) { return test::FakeIcon(nID); }
+IconHandle LoadResourceIcon(int nID)
+{
+    return test::FakeIcon(nID);
+}
 
-void CWinApp::Enable3dControls() { ++Fake().themedControls; }
+void CWinApp::Enable3dControls()
+{
+    ++Fake().themedControls;
+}
 
 Notice& SystemNotice()
 {
@@ -115,8 +127,8 @@ void FakeHost::DefaultPaint()
 
 void FakeHost::PaintIcon(IconHandle hIcon, int x, int y)
 {
-    calls.push_back(std::string(hIcon == FakeIcon(IDR_MAINFRAME) ? "icon " : "other-icon ") +
-                    std::to_string(x) + " " + std::to_string(y));
+    calls.push_back(std::string(hIcon == FakeIcon(IDR_MAINFRAME) ? "icon " : "other-icon ") + std::to_string(x) + " " +
+                    std::to_string(y));
 }
 
 }  // namespace test

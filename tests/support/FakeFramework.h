@@ -42,8 +42,8 @@ public:
     void DefaultPaint() override;
     void PaintIcon(IconHandle hIcon, int x, int y) override;
 
-    std::map<int, std::string> texts;           // the controls' texts now
-    std::vector<std::string> updates;           // every text set on IDC_RESULT, in order
+    std::map<int, std::string> texts;  // the controls' texts now
+    std::vector<std::string> updates;  // every text set on IDC_RESULT, in order
     bool hasSystemMenu = true;
     FakeMenu systemMenu;
     IconHandle bigIcon = nullptr;
@@ -53,7 +53,7 @@ public:
     std::vector<Box> boxes;
     /// Runs while a message box is up (the user looking at it).
     std::function<void(const Box&)> onMessageBox;
-    std::vector<std::string> calls;             // "sys 61456 7", "paint", "icon X Y"
+    std::vector<std::string> calls;  // "sys 61456 7", "paint", "icon X Y"
     bool ended = false;
     int endCode = 0;
 };
@@ -67,10 +67,10 @@ struct FakeBackEnd {
     std::map<int, std::string> strings;
     int iconWidth = 32;
     int iconHeight = 32;
-    int themedControls = 0;                     // calls of Enable3dControls
-    std::vector<int> modalTemplates;            // template of every RunModalDialog, in order
+    int themedControls = 0;           // calls of Enable3dControls
+    std::vector<int> modalTemplates;  // template of every RunModalDialog, in order
     std::vector<CDialog*> modalParents;
-    std::map<int, Script> scripts;              // by template id
+    std::map<int, Script> scripts;  // by template id
 };
 
 FakeBackEnd& Fake();

@@ -114,8 +114,10 @@ std::string CheckMergeProperties(std::string_view oldText, const int (&portKinds
     const std::string merged = MergeHbciText(oldText, portKinds, driverDir);
     if (!merged.starts_with("[CardReader]\n"))
         return "does not start with [CardReader]: " + Quoted(merged);
-    if (merged.size() < 2 || merged.back() != '\n' || kWhiteSpace.find(merged[merged.size() - 2]) != std::string_view::npos)
-        return "does not end with exactly one line end: " + Quoted(merged.substr(merged.size() - std::min<std::size_t>(merged.size(), 40)));
+    if (merged.size() < 2 || merged.back() != '\n' ||
+        kWhiteSpace.find(merged[merged.size() - 2]) != std::string_view::npos)
+        return "does not end with exactly one line end: " +
+               Quoted(merged.substr(merged.size() - std::min<std::size_t>(merged.size(), 40)));
     if (MergeHbciText(merged, portKinds, driverDir) != merged)
         return "a second merge changes the text: " + Quoted(merged);
 

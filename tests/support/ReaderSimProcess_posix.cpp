@@ -29,8 +29,7 @@ std::string ReadWhole(const std::string& path)
 
 }  // namespace
 
-ReaderSimProcess::ReaderSimProcess(const std::vector<std::string>& ports,
-                                   const std::vector<std::string>& extraArgs)
+ReaderSimProcess::ReaderSimProcess(const std::vector<std::string>& ports, const std::vector<std::string>& extraArgs)
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "lesamo-sim-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr)
@@ -44,8 +43,8 @@ ReaderSimProcess::ReaderSimProcess(const std::vector<std::string>& ports,
     }
     ::setenv("WINEPREFIX", m_prefix.c_str(), 1);
 
-    std::vector<std::string> args = {LESAMO_READER_SIM, "--link-dir", m_prefix + "/dosdevices",
-                                     "--ready", m_prefix + "/ready", "--log", m_prefix + "/log"};
+    std::vector<std::string> args = {LESAMO_READER_SIM,   "--link-dir", m_prefix + "/dosdevices", "--ready",
+                                     m_prefix + "/ready", "--log",      m_prefix + "/log"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     for (char digit = '1'; digit <= '4'; ++digit) {
         const std::string name = std::string("com") + digit;
@@ -119,7 +118,7 @@ bool ReaderSimProcess::WaitForReadyLines(std::size_t count)
             return true;
         int status = 0;
         if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = -1;                     // it gave up (bad arguments, no ptys)
+            m_pid = -1;  // it gave up (bad arguments, no ptys)
             m_exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             return false;
         }
@@ -182,8 +181,7 @@ int ReaderSimProcess::Stop()
     int status = 0;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     pid_t done = 0;
-    while ((done = ::waitpid(m_pid, &status, WNOHANG)) == 0 &&
-           std::chrono::steady_clock::now() < end)
+    while ((done = ::waitpid(m_pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (done == 0) {
         ::kill(m_pid, SIGKILL);

@@ -12,8 +12,7 @@ public:
     /// Starts reader-sim with `ports` ("com1=kavirex3", ...) plus `extraArgs` and waits until
     /// its ports are up. Ports not named get "none", so every dosdevices entry com1..com4
     /// exists and no name falls through to a real serial device.
-    explicit ReaderSimProcess(const std::vector<std::string>& ports,
-                              const std::vector<std::string>& extraArgs = {});
+    explicit ReaderSimProcess(const std::vector<std::string>& ports, const std::vector<std::string>& extraArgs = {});
     /// Stops the simulator, restores WINEPREFIX and removes the prefix.
     ~ReaderSimProcess();
     ReaderSimProcess(const ReaderSimProcess&) = delete;
@@ -43,7 +42,7 @@ private:
     std::string m_oldWinePrefix;
     bool m_hadWinePrefix = false;
     int m_pid = -1;
-    int m_commands = -1;            // the simulator's standard input
+    int m_commands = -1;  // the simulator's standard input
     int m_exitStatus = -1;
     bool m_ready = false;
 };

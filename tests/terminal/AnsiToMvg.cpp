@@ -22,8 +22,9 @@ struct Colour {
 
 // The xterm palette for the 16 basic colours.
 const Colour kBasic[16] = {
-    {0, 0, 0}, {205, 0, 0}, {0, 205, 0}, {205, 205, 0}, {0, 0, 238}, {205, 0, 205}, {0, 205, 205}, {229, 229, 229},
-    {127, 127, 127}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0}, {92, 92, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},     {205, 0, 0},     {0, 205, 0},     {205, 205, 0},   {0, 0, 238}, {205, 0, 205},
+    {0, 205, 205}, {229, 229, 229}, {127, 127, 127}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
+    {92, 92, 255}, {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
 };
 
 Colour Palette(int index)
@@ -40,7 +41,7 @@ Colour Palette(int index)
 }
 
 struct Pen {
-    int foreground = -1;    // -1: the default colour
+    int foreground = -1;  // -1: the default colour
     int background = -1;
     bool bold = false;
     bool reverse = false;
@@ -56,19 +57,32 @@ void ApplySgr(Pen& pen, const std::vector<int>& codes)
 {
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const int code = codes[i];
-        if (code == 0) pen = Pen{};
-        else if (code == 1) pen.bold = true;
-        else if (code == 4) pen.underline = true;
-        else if (code == 7) pen.reverse = true;
-        else if (code == 22) pen.bold = false;
-        else if (code == 24) pen.underline = false;
-        else if (code == 27) pen.reverse = false;
-        else if (code >= 30 && code <= 37) pen.foreground = code - 30;
-        else if (code == 39) pen.foreground = -1;
-        else if (code >= 40 && code <= 47) pen.background = code - 40;
-        else if (code == 49) pen.background = -1;
-        else if (code >= 90 && code <= 97) pen.foreground = code - 90 + 8;
-        else if (code >= 100 && code <= 107) pen.background = code - 100 + 8;
+        if (code == 0)
+            pen = Pen{};
+        else if (code == 1)
+            pen.bold = true;
+        else if (code == 4)
+            pen.underline = true;
+        else if (code == 7)
+            pen.reverse = true;
+        else if (code == 22)
+            pen.bold = false;
+        else if (code == 24)
+            pen.underline = false;
+        else if (code == 27)
+            pen.reverse = false;
+        else if (code >= 30 && code <= 37)
+            pen.foreground = code - 30;
+        else if (code == 39)
+            pen.foreground = -1;
+        else if (code >= 40 && code <= 47)
+            pen.background = code - 40;
+        else if (code == 49)
+            pen.background = -1;
+        else if (code >= 90 && code <= 97)
+            pen.foreground = code - 90 + 8;
+        else if (code >= 100 && code <= 107)
+            pen.background = code - 100 + 8;
         else if ((code == 38 || code == 48) && i + 2 < codes.size() && codes[i + 1] == 5) {
             (code == 38 ? pen.foreground : pen.background) = codes[i + 2];
             i += 2;
@@ -98,7 +112,7 @@ std::vector<std::vector<Cell>> Parse(const std::string& input)
             }
             i = end + 1;
         } else if (byte == 0x1B) {
-            i += 2;                                 // other escapes (charset selection): none drawn
+            i += 2;  // other escapes (charset selection): none drawn
         } else if (byte == '\n') {
             rows.emplace_back();
             ++i;
@@ -120,12 +134,10 @@ struct BoxArms {
     bool left, right, up, down;
 };
 const BoxArms kBoxArms[] = {
-    {"\u2500", true, true, false, false}, {"\u2502", false, false, true, true},
-    {"\u250c", false, true, false, true}, {"\u2510", true, false, false, true},
-    {"\u2514", false, true, true, false}, {"\u2518", true, false, true, false},
-    {"\u251c", false, true, true, true}, {"\u2524", true, false, true, true},
-    {"\u252c", true, true, false, true}, {"\u2534", true, true, true, false},
-    {"\u253c", true, true, true, true},
+    {"\u2500", true, true, false, false}, {"\u2502", false, false, true, true}, {"\u250c", false, true, false, true},
+    {"\u2510", true, false, false, true}, {"\u2514", false, true, true, false}, {"\u2518", true, false, true, false},
+    {"\u251c", false, true, true, true},  {"\u2524", true, false, true, true},  {"\u252c", true, true, false, true},
+    {"\u2534", true, true, true, false},  {"\u253c", true, true, true, true},
 };
 
 std::string Hex(Colour c)
@@ -153,13 +165,13 @@ int main(int argc, char** argv)
             int foreground = cell.pen.foreground < 0 ? 7 : cell.pen.foreground;
             int background = cell.pen.background < 0 ? 0 : cell.pen.background;
             if (cell.pen.bold && foreground < 8)
-                foreground += 8;                    // bold shows bright, as most terminals do
+                foreground += 8;  // bold shows bright, as most terminals do
             if (cell.pen.reverse)
                 std::swap(foreground, background);
             const int left = static_cast<int>(x) * kCellWidth;
             const int top = static_cast<int>(y) * kCellHeight;
             std::printf("fill '%s' rectangle %d,%d %d,%d\n", Hex(Palette(background)).c_str(), left, top,
-                left + kCellWidth - 1, top + kCellHeight - 1);
+                        left + kCellWidth - 1, top + kCellHeight - 1);
             if (cell.text == " ")
                 continue;
             bool drawn = false;
@@ -169,10 +181,16 @@ int main(int argc, char** argv)
                 const int midX = left + kCellWidth / 2;
                 const int midY = top + kCellHeight / 2;
                 const std::string colour = Hex(Palette(foreground));
-                if (arms.left) std::printf("fill '%s' rectangle %d,%d %d,%d\n", colour.c_str(), left, midY, midX, midY);
-                if (arms.right) std::printf("fill '%s' rectangle %d,%d %d,%d\n", colour.c_str(), midX, midY, left + kCellWidth - 1, midY);
-                if (arms.up) std::printf("fill '%s' rectangle %d,%d %d,%d\n", colour.c_str(), midX, top, midX, midY);
-                if (arms.down) std::printf("fill '%s' rectangle %d,%d %d,%d\n", colour.c_str(), midX, midY, midX, top + kCellHeight - 1);
+                if (arms.left)
+                    std::printf("fill '%s' rectangle %d,%d %d,%d\n", colour.c_str(), left, midY, midX, midY);
+                if (arms.right)
+                    std::printf("fill '%s' rectangle %d,%d %d,%d\n", colour.c_str(), midX, midY, left + kCellWidth - 1,
+                                midY);
+                if (arms.up)
+                    std::printf("fill '%s' rectangle %d,%d %d,%d\n", colour.c_str(), midX, top, midX, midY);
+                if (arms.down)
+                    std::printf("fill '%s' rectangle %d,%d %d,%d\n", colour.c_str(), midX, midY, midX,
+                                top + kCellHeight - 1);
                 drawn = true;
             }
             if (drawn)
@@ -183,13 +201,14 @@ int main(int argc, char** argv)
                     text += '\\';
                 text += ch;
                 if (ch == '%')
-                    text += '%';            // a lone '%' starts an ImageMagick escape
+                    text += '%';  // a lone '%' starts an ImageMagick escape
             }
             std::printf("font '%s/DejaVuSansMono%s.ttf' fill '%s' text %d,%d '%s'\n", fontDir.c_str(),
-                cell.pen.bold ? "-Bold" : "", Hex(Palette(foreground)).c_str(), left, top + kBaseline, text.c_str());
+                        cell.pen.bold ? "-Bold" : "", Hex(Palette(foreground)).c_str(), left, top + kBaseline,
+                        text.c_str());
             if (cell.pen.underline)
                 std::printf("fill '%s' rectangle %d,%d %d,%d\n", Hex(Palette(foreground)).c_str(), left,
-                    top + kBaseline + 2, left + kCellWidth - 1, top + kBaseline + 2);
+                            top + kBaseline + 2, left + kCellWidth - 1, top + kBaseline + 2);
         }
     }
     return 0;

@@ -48,7 +48,7 @@ TEST(ReaderScanApp, HelpCommandDoesNothingVisible)
     std::size_t boxes = 99;
     bool ended = true;
     Fake().scripts[IDD_READERSCAN_DIALOG] = [&](CDialog& dialog, FakeHost& host) {
-        handled = dialog.OnCommand(ID_HELP);   // F1 in the dialog reaches the application
+        handled = dialog.OnCommand(ID_HELP);  // F1 in the dialog reaches the application
         boxes = host.boxes.size();
         ended = host.ended;
         dialog.OnCommand(IDCANCEL);
@@ -111,7 +111,7 @@ TEST(DDX_Text, MovesTheTextInTheAskedDirection)
         void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_RESULT, text); }
         std::string text = "Kartenleser \xDF";
     } dialog;
-    EXPECT_FALSE(dialog.UpdateData(false));   // no window yet
+    EXPECT_FALSE(dialog.UpdateData(false));  // no window yet
     FakeHost host;
     dialog.AttachHost(&host);
     EXPECT_TRUE(dialog.UpdateData(false));

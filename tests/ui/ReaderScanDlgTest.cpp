@@ -52,8 +52,10 @@ TEST(ReaderScanDlgInit, ShowsAnEmptyResultBoxTheAboutEntryAndTheIcons)
     EXPECT_TRUE(d.initResult);
     EXPECT_EQ(102, d.dialog.TemplateId());
     EXPECT_EQ((std::vector<std::string>{""}), d.shownAtInit);
-    EXPECT_EQ((std::vector<std::string>{"-", "16:Inf&o \xFC" "ber Lesamo..."}), d.host.systemMenu.entries);
-    EXPECT_TRUE(d.host.calls.empty());   // the system menu was not reverted
+    EXPECT_EQ((std::vector<std::string>{"-", "16:Inf&o \xFC"
+                                             "ber Lesamo..."}),
+              d.host.systemMenu.entries);
+    EXPECT_TRUE(d.host.calls.empty());  // the system menu was not reverted
     EXPECT_EQ(FakeIcon(128), d.host.bigIcon);
     EXPECT_EQ(FakeIcon(128), d.host.smallIcon);
     EXPECT_EQ(FakeIcon(128), d.dialog.OnQueryDragIcon());
@@ -105,7 +107,7 @@ TEST(OnSearch, WarnsBeforeTheScanWithTheApplicationsNameAsCaption)
 
 struct SearchCase {
     const char* name;
-    std::vector<std::pair<std::string, std::string>> readers;   // port, reply to both probes
+    std::vector<std::pair<std::string, std::string>> readers;  // port, reply to both probes
     std::string shown;
 };
 
@@ -129,17 +131,16 @@ TEST_P(SearchResult, ListsTheReadersInPortOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     Readers, SearchResult,
-    ::testing::Values(
-        SearchCase{"Nothing", {}, kNothingFound},
-        SearchCase{"SilentPorts", {{"com1", ""}, {"com4", "noise"}}, kNothingFound},
-        SearchCase{"Kavirex3OnCom2", {{"com2", "Kavirex3 V2.1"}}, std::string(kKavirex3Line) + "2\r\n"},
-        SearchCase{"KrmOnCom1Kavirex3OnCom3",
-                   {{"com3", "Kavirex3"}, {"com1", "?0"}},
-                   std::string(kKrmLine) + "1\r\n" + kKavirex3Line + "3\r\n"},
-        SearchCase{"AllFour",
-                   {{"com1", ";;"}, {"com2", "Kavirex3"}, {"com3", "?a"}, {"com4", "Kavirex3"}},
-                   std::string(kKrmLine) + "1\r\n" + kKavirex3Line + "2\r\n" + kKrmLine + "3\r\n" +
-                       kKavirex3Line + "4\r\n"}),
+    ::testing::Values(SearchCase{"Nothing", {}, kNothingFound},
+                      SearchCase{"SilentPorts", {{"com1", ""}, {"com4", "noise"}}, kNothingFound},
+                      SearchCase{"Kavirex3OnCom2", {{"com2", "Kavirex3 V2.1"}}, std::string(kKavirex3Line) + "2\r\n"},
+                      SearchCase{"KrmOnCom1Kavirex3OnCom3",
+                                 {{"com3", "Kavirex3"}, {"com1", "?0"}},
+                                 std::string(kKrmLine) + "1\r\n" + kKavirex3Line + "3\r\n"},
+                      SearchCase{"AllFour",
+                                 {{"com1", ";;"}, {"com2", "Kavirex3"}, {"com3", "?a"}, {"com4", "Kavirex3"}},
+                                 std::string(kKrmLine) + "1\r\n" + kKavirex3Line + "2\r\n" + kKrmLine + "3\r\n" +
+                                     kKavirex3Line + "4\r\n"}),
     [](const ::testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.name); });
 
 TEST(OnSearch, GrowsTheBoxPortByPort)
@@ -219,7 +220,7 @@ TEST(OnSysCommand, TheAboutEntryOpensTheAboutBoxOtherCommandsGoToTheSystem)
 {
     OpenDialog d;
     d.dialog.OnSysCommand(IDM_ABOUTBOX, 0);
-    d.dialog.OnSysCommand(IDM_ABOUTBOX | 0x3, 0);     // low bits set by the system
+    d.dialog.OnSysCommand(IDM_ABOUTBOX | 0x3, 0);  // low bits set by the system
     EXPECT_EQ((std::vector<int>{100, 100}), Fake().modalTemplates);
     EXPECT_TRUE(d.host.calls.empty());
     d.dialog.OnSysCommand(kSysCommandMove, 0x00200010);
@@ -237,11 +238,8 @@ struct PaintCase {
 TEST(OnPaint, CentresTheIconWhenMinimisedElsePaintsAsUsual)
 {
     const PaintCase cases[] = {
-        {160, 27, 32, 32, "icon 64 -2"},
-        {36, 36, 32, 32, "icon 2 2"},
-        {37, 38, 32, 32, "icon 3 3"},
-        {20, 20, 32, 32, "icon -5 -5"},
-        {48, 48, 48, 32, "icon 0 8"},
+        {160, 27, 32, 32, "icon 64 -2"}, {36, 36, 32, 32, "icon 2 2"}, {37, 38, 32, 32, "icon 3 3"},
+        {20, 20, 32, 32, "icon -5 -5"},  {48, 48, 48, 32, "icon 0 8"},
     };
     for (const PaintCase& c : cases) {
         OpenDialog d;

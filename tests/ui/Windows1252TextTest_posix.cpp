@@ -15,8 +15,8 @@ using Lines = std::vector<std::string>;
 TEST(Windows1252Text, ShowsTheCodePageAndQuestionMarksForWhatWouldMoveTheCursor)
 {
     EXPECT_EQ(L'A', FromWindows1252('A'));
-    EXPECT_EQ(L'\u00DF', FromWindows1252(0xDF));   // ß, as in "Anschluß"
-    EXPECT_EQ(L'\u20AC', FromWindows1252(0x80));   // the euro sign
+    EXPECT_EQ(L'\u00DF', FromWindows1252(0xDF));  // ß, as in "Anschluß"
+    EXPECT_EQ(L'\u20AC', FromWindows1252(0x80));  // the euro sign
     EXPECT_EQ(L'\u0178', FromWindows1252(0x9F));
     for (unsigned char byte : {0x00, 0x09, 0x0A, 0x0D, 0x1B, 0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D})
         EXPECT_EQ(L'?', FromWindows1252(byte)) << static_cast<int>(byte);
@@ -31,7 +31,7 @@ TEST(Windows1252Text, TypedCharactersConvertBackAndThoseWithoutACodeAreZero)
         }
     }
     EXPECT_EQ(0, ToWindows1252(L'\0'));
-    EXPECT_EQ(0, ToWindows1252(L'\u0085'));     // a control character, not the code page's 0x85
+    EXPECT_EQ(0, ToWindows1252(L'\u0085'));  // a control character, not the code page's 0x85
     EXPECT_EQ(0, ToWindows1252(L'\u4E00'));
 }
 

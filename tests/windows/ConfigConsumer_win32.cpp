@@ -123,8 +123,9 @@ int main()
     ExpectSection("hbcikrnl.ini", "CardReader",
                   {"VeskKavirex=Installed", "VeskKavirex3=Active", "OtherReader=Installed"});
     ExpectSection("hbcikrnl.ini", "OtherReader", {"Port=1", "CtDllName=other.dll"});
-    const std::vector<std::string> kavirex3 = {"Standard=CTAPI16", "CompanyName=Vesk", "ReaderName=Kavirex3", "Port=2",
-                                               "B1-Reader=0", "CtDllName=ctvskdrv.dll", "PIN-Entry=1"};
+    const std::vector<std::string> kavirex3 = {"Standard=CTAPI16", "CompanyName=Vesk", "ReaderName=Kavirex3",
+                                               "Port=2",           "B1-Reader=0",      "CtDllName=ctvskdrv.dll",
+                                               "PIN-Entry=1"};
     ExpectSection("hbcikrnl.ini", "VeskKavirex3", kavirex3);
     ExpectValue("hbcikrnl.ini", "VeskKavirex", "ReaderName", "Kavirex");
     ExpectValue("hbcikrnl.ini", "VeskKavirex", "Port", "3");

@@ -13,8 +13,8 @@ EventLog g_log;
 void EventLog::Write(const char* format, ...)
 {
     char line[1024];
-    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - m_start).count();
+    const long long ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_start).count();
     int n = std::snprintf(line, sizeof line, "%7lld ", ms);
     va_list args;
     va_start(args, format);

@@ -69,8 +69,7 @@ int main(int argc, char** argv)
             return 0;
         }
         if ((arg == "--link-dir" || arg == "--ready" || arg == "--log") && i + 1 < argc) {
-            (arg == "--link-dir" ? sim.linkDir : arg == "--ready" ? sim.readyFile : logFile) =
-                argv[++i];
+            (arg == "--link-dir" ? sim.linkDir : arg == "--ready" ? sim.readyFile : logFile) = argv[++i];
             continue;
         }
         const auto assignment = lesamo::sim::ParseAssignment(arg);
@@ -91,14 +90,13 @@ int main(int argc, char** argv)
     if (!logFile.empty()) {
         lesamo::FileDescriptor fd(::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
         if (!fd.Valid()) {
-            std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", logFile.c_str(),
-                         std::strerror(errno));
+            std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", logFile.c_str(), std::strerror(errno));
             return 2;
         }
         lesamo::sim::g_log.Open(std::move(fd));
     }
 
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);

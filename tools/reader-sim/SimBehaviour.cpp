@@ -42,8 +42,7 @@ std::optional<std::string> Unescape(std::string_view in)
             i += 2;
             break;
         }
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
         }
     }
     return out;
@@ -60,11 +59,11 @@ std::optional<Behaviour> ParseBehaviour(std::string_view text)
         b = {Kind::Krm, 40, "?0"};
     } else if (name == "silent" || name == "flood" || name == "hangup" || name == "none") {
         if (nameEnd != std::string_view::npos)
-            return std::nullopt;            // these take neither a delay nor a text
-        b.kind = name == "silent" ? Kind::Silent
-               : name == "flood"  ? Kind::Flood
-               : name == "hangup" ? Kind::Hangup
-                                  : Kind::None;
+            return std::nullopt;  // these take neither a delay nor a text
+        b.kind = name == "silent"   ? Kind::Silent
+                 : name == "flood"  ? Kind::Flood
+                 : name == "hangup" ? Kind::Hangup
+                                    : Kind::None;
         return b;
     } else {
         return std::nullopt;
@@ -91,8 +90,7 @@ std::optional<Behaviour> ParseBehaviour(std::string_view text)
 
 std::optional<Assignment> ParseAssignment(std::string_view text)
 {
-    if (text.size() < 6 || text.substr(0, 3) != "com" || text[3] < '1' || text[3] > '4' ||
-        text[4] != '=')
+    if (text.size() < 6 || text.substr(0, 3) != "com" || text[3] < '1' || text[3] > '4' || text[4] != '=')
         return std::nullopt;
     std::optional<Behaviour> b = ParseBehaviour(text.substr(5));
     if (!b)
@@ -133,6 +131,5 @@ std::string Printable(const std::string& bytes)
     }
     return out;
 }
-
 
 }  // namespace lesamo::sim

@@ -12,13 +12,13 @@ enum class Kind { Kavirex3, Krm, Silent, Flood, Hangup, None };
 
 struct Behaviour {
     Kind kind = Kind::Silent;
-    int delayMs = 0;            // from the probe setting its line to the reply
-    std::string text;           // the reply
+    int delayMs = 0;   // from the probe setting its line to the reply
+    std::string text;  // the reply
 };
 
 /// "comN=BEHAVIOUR": the port and what it does.
 struct Assignment {
-    int port = 0;               // 0 for com1
+    int port = 0;  // 0 for com1
     Behaviour behaviour;
 };
 

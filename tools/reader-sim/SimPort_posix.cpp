@@ -17,11 +17,10 @@ constexpr int kHangupDelayMs = 50;
 unsigned BaudOf(speed_t speed)
 {
     static constexpr std::pair<speed_t, unsigned> kSpeeds[] = {
-        {B0, 0},         {B50, 50},         {B75, 75},         {B110, 110},
-        {B134, 134},     {B150, 150},       {B200, 200},       {B300, 300},
-        {B600, 600},     {B1200, 1200},     {B1800, 1800},     {B2400, 2400},
-        {B4800, 4800},   {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
-        {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800},
+        {B0, 0},         {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},
+        {B150, 150},     {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},
+        {B1800, 1800},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},
+        {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800},
     };
     for (const auto& [code, baud] : kSpeeds)
         if (code == speed)
@@ -47,11 +46,9 @@ Probe Classify(const LineState& s)
 
 std::string Describe(const LineState& s)
 {
-    const int bits = (s.cflag & CSIZE) == CS5 ? 5 : (s.cflag & CSIZE) == CS6 ? 6
-                   : (s.cflag & CSIZE) == CS7 ? 7 : 8;
+    const int bits = (s.cflag & CSIZE) == CS5 ? 5 : (s.cflag & CSIZE) == CS6 ? 6 : (s.cflag & CSIZE) == CS7 ? 7 : 8;
     const char parity = !(s.cflag & PARENB) ? 'N' : (s.cflag & PARODD) ? 'O' : 'E';
-    return std::to_string(BaudOf(s.speed)) + " " + std::to_string(bits) + parity +
-           ((s.cflag & CSTOPB) ? "2" : "1");
+    return std::to_string(BaudOf(s.speed)) + " " + std::to_string(bits) + parity + ((s.cflag & CSTOPB) ? "2" : "1");
 }
 
 }  // namespace
@@ -104,11 +101,9 @@ bool Port::Tick()
             flooded += n;
         break;
     }
-    case Kind::Hangup:
-        return elapsed >= std::chrono::milliseconds(kHangupDelayMs);
+    case Kind::Hangup: return elapsed >= std::chrono::milliseconds(kHangupDelayMs);
     case Kind::Silent:
-    case Kind::None:
-        break;
+    case Kind::None: break;
     }
     return false;
 }
@@ -143,7 +138,7 @@ void Port::Drain()
         g_log.Write("%s received %zd bytes", Name().c_str(), n);
     }
     if (n < 0 && errno == EIO)
-        masterIdle = true;              // nobody has the slave open: poll would not block
+        masterIdle = true;  // nobody has the slave open: poll would not block
     else if (n < 0 && errno == EAGAIN)
         masterIdle = false;
 }

@@ -25,21 +25,21 @@ struct LineState {
 };
 
 struct Port {
-    int index = 0;                      // 0 for com1
+    int index = 0;  // 0 for com1
     Behaviour behaviour;
-    bool active = false;                // named on the command line or by a command
+    bool active = false;  // named on the command line or by a command
     FileDescriptor master;
-    FileDescriptor slave;               // our own: keeps the pty alive and shows its settings
+    FileDescriptor slave;  // our own: keeps the pty alive and shows its settings
     int watch = -1;
-    std::string path;                   // slave path, or the missing path for "none"
+    std::string path;  // slave path, or the missing path for "none"
     LineState seen;
     Probe lastClass = Probe::None;
-    Probe holding = Probe::None;        // the probe that holds the line right now
+    Probe holding = Probe::None;  // the probe that holds the line right now
     Clock::time_point holdStart;
     bool answered = false;
     long long flooded = 0;
-    int openers = 0;                    // opens of the slave by others, from inotify
-    bool masterIdle = false;            // read gave EIO: no poll on it until a tick reads again
+    int openers = 0;          // opens of the slave by others, from inotify
+    bool masterIdle = false;  // read gave EIO: no poll on it until a tick reads again
 
     std::string Name() const { return "com" + std::to_string(index + 1); }
 

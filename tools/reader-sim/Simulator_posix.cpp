@@ -21,7 +21,7 @@
 namespace lesamo::sim {
 namespace {
 
-constexpr speed_t kIdleSpeed = B38400;      // neither probe's speed, so a probe's change shows
+constexpr speed_t kIdleSpeed = B38400;  // neither probe's speed, so a probe's change shows
 constexpr int kTickMs = 2;
 
 std::string MissingPath(const Port& p)
@@ -36,13 +36,11 @@ bool Simulator::Start()
 {
     m_inotify = FileDescriptor(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
     if (!m_inotify.Valid())
-        g_log.Write("inotify unavailable (%s): probes are seen by their line settings only",
-                    std::strerror(errno));
+        g_log.Write("inotify unavailable (%s): probes are seen by their line settings only", std::strerror(errno));
     if (!readyFile.empty())
-        ::unlink(readyFile.c_str());    // a waiting script must not see an old one
+        ::unlink(readyFile.c_str());  // a waiting script must not see an old one
     if (!linkDir.empty() && ::mkdir(linkDir.c_str(), 0755) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "reader-sim: cannot create %s: %s\n", linkDir.c_str(),
-                     std::strerror(errno));
+        std::fprintf(stderr, "reader-sim: cannot create %s: %s\n", linkDir.c_str(), std::strerror(errno));
         return false;
     }
     for (const int i : order) {
@@ -108,8 +106,7 @@ bool Simulator::Plug(Port& p)
     char name[128];
     if (!master.Valid() || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0 ||
         ::ptsname_r(master.Get(), name, sizeof name) != 0) {
-        std::fprintf(stderr, "reader-sim: cannot create a pseudo-terminal: %s\n",
-                     std::strerror(errno));
+        std::fprintf(stderr, "reader-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
         return false;
     }
     FileDescriptor slave(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
@@ -151,13 +148,10 @@ bool Simulator::UpdateLink(const Port& p)
     if (linkDir.empty())
         return true;
     const std::string link = LinkPath(p);
-    const std::string temp = linkDir + "/.reader-sim-" + std::to_string(::getpid()) + "-" +
-                             p.Name();
+    const std::string temp = linkDir + "/.reader-sim-" + std::to_string(::getpid()) + "-" + p.Name();
     ::unlink(temp.c_str());
-    if (::symlink(p.path.c_str(), temp.c_str()) != 0 ||
-        ::rename(temp.c_str(), link.c_str()) != 0) {
-        std::fprintf(stderr, "reader-sim: cannot link %s: %s\n", link.c_str(),
-                     std::strerror(errno));
+    if (::symlink(p.path.c_str(), temp.c_str()) != 0 || ::rename(temp.c_str(), link.c_str()) != 0) {
+        std::fprintf(stderr, "reader-sim: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
         ::unlink(temp.c_str());
         return false;
     }
@@ -173,8 +167,8 @@ void Simulator::WriteReady()
         text += line + "\n";
     const std::string temp = readyFile + ".tmp" + std::to_string(::getpid());
     FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd.Valid() || ::write(fd.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size())
-        || ::rename(temp.c_str(), readyFile.c_str()) != 0) {
+    if (!fd.Valid() || ::write(fd.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
+        ::rename(temp.c_str(), readyFile.c_str()) != 0) {
         g_log.Write("cannot write %s: %s", readyFile.c_str(), std::strerror(errno));
         ::unlink(temp.c_str());
     }

@@ -17,7 +17,7 @@ public:
     std::string linkDir;
     std::string readyFile;
     std::array<Port, 4> ports;
-    std::vector<int> order;             // ports in the order first named
+    std::vector<int> order;  // ports in the order first named
 
     /// Plugs in every port named, makes the links and writes the ready file; false (with the
     /// reason on standard error) when something cannot be set up.

@@ -26,26 +26,14 @@ constexpr int DivideRounded(int a, int b)
 
 // A serial chip-card reader with a card in its slot and its cable to a 9-pin plug.
 const std::vector<std::string_view> kReaderLines = {
-    "    .-------------.    ",
-    "    | .---. ===== |    ",
-    "    | |=|=| ====  |    ",
-    "    | '---' ===   |    ",
-    " .--|-------------|--. ",
-    " |  '-------------'  | ",
-    " |               (o) | ",
-    " '-------------------' ",
-    "      [:::::]------'   ",
+    "    .-------------.    ", "    | .---. ===== |    ", "    | |=|=| ====  |    ",
+    "    | '---' ===   |    ", " .--|-------------|--. ", " |  '-------------'  | ",
+    " |               (o) | ", " '-------------------' ", "      [:::::]------'   ",
 };
 const std::vector<std::string_view> kReaderColours = {
-    "    ccccccccccccccc    ",
-    "    ccyyyyycccccccc    ",
-    "    ccyyyyycccccccc    ",
-    "    ccyyyyycccccccc    ",
-    " rrrrrrrrrrrrrrrrrrrrr ",
-    " rrrrrrrrrrrrrrrrrrrrr ",
-    " rrrrrrrrrrrrrrrrlllrr ",
-    " rrrrrrrrrrrrrrrrrrrrr ",
-    "      rrrrrrrkkkkkk    ",
+    "    ccccccccccccccc    ", "    ccyyyyycccccccc    ", "    ccyyyyycccccccc    ",
+    "    ccyyyyycccccccc    ", " rrrrrrrrrrrrrrrrrrrrr ", " rrrrrrrrrrrrrrrrrrrrr ",
+    " rrrrrrrrrrrrrrrrlllrr ", " rrrrrrrrrrrrrrrrrrrrr ", "      rrrrrrrkkkkkk    ",
 };
 
 const std::vector<std::string_view> kIconLines = {
@@ -80,18 +68,28 @@ int ButtonRow(const DluRect& rect)
 const DialogTemplate* FindDialogTemplate(int id)
 {
     static const DialogTemplate kMain{
-        IDD_READERSCAN_DIALOG, TXT_APP_TITLE, LAYOUT_MAIN_SIZE, true,
+        IDD_READERSCAN_DIALOG,
+        TXT_APP_TITLE,
+        LAYOUT_MAIN_SIZE,
+        true,
         {
             {IDOK, ControlKind::PushButton, TXT_OK, {LAYOUT_MAIN_OK}, true, true},
             {IDCANCEL, ControlKind::PushButton, TXT_CANCEL, {LAYOUT_MAIN_CANCEL}, false, true},
             {IDC_SEARCH, ControlKind::PushButton, TXT_SEARCH, {LAYOUT_MAIN_SEARCH}, false, true},
-            {.id = IDC_RESULT, .kind = ControlKind::Edit, .text = "", .rect = {LAYOUT_MAIN_RESULT}, .tabStop = true,
-                .multiLine = true},
+            {.id = IDC_RESULT,
+             .kind = ControlKind::Edit,
+             .text = "",
+             .rect = {LAYOUT_MAIN_RESULT},
+             .tabStop = true,
+             .multiLine = true},
             {IDC_STATIC, ControlKind::Text, TXT_INSTRUCTION, {LAYOUT_MAIN_INSTRUCTION}},
             {IDC_STATIC, ControlKind::Picture, "", {LAYOUT_MAIN_PICTURE}, false, false, &kReaderArt},
         }};
     static const DialogTemplate kAbout{
-        IDD_ABOUTBOX, TXT_ABOUT_CAPTION, LAYOUT_ABOUT_SIZE, true,
+        IDD_ABOUTBOX,
+        TXT_ABOUT_CAPTION,
+        LAYOUT_ABOUT_SIZE,
+        true,
         {
             {IDC_STATIC, ControlKind::Icon, "", {LAYOUT_ABOUT_ICON}, false, false, &kIconArt},
             {IDC_STATIC, ControlKind::Text, TXT_ABOUT_VERSION, {LAYOUT_ABOUT_VERSION}},

@@ -40,21 +40,21 @@ struct CellRect {
 struct ControlTemplate {
     int id;
     ControlKind kind;
-    const char* text;           // Windows-1252; empty for the edit box and pictures
+    const char* text;  // Windows-1252; empty for the edit box and pictures
     DluRect rect;
-    bool isDefault = false;     // the default push button (Enter anywhere else presses it)
+    bool isDefault = false;  // the default push button (Enter anywhere else presses it)
     bool tabStop = false;
     const TextArt* art = nullptr;
-    bool multiLine = false;     // an edit box of several lines, scrolled by the vertical keys
+    bool multiLine = false;  // an edit box of several lines, scrolled by the vertical keys
 };
 
 struct DialogTemplate {
     int id;
     const char* caption;
-    int cx;                     // client size in dialog units
+    int cx;  // client size in dialog units
     int cy;
     bool systemMenu;
-    std::vector<ControlTemplate> controls;     // in tab order
+    std::vector<ControlTemplate> controls;  // in tab order
 };
 
 /// The template with resource id `id`; nullptr when there is none.

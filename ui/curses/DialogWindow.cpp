@@ -23,7 +23,9 @@ std::vector<MenuEntry> SystemEntries()
 
 }  // namespace
 
-SystemMenu::SystemMenu() : m_entries(SystemEntries()) {}
+SystemMenu::SystemMenu() : m_entries(SystemEntries())
+{
+}
 
 void SystemMenu::Revert()
 {
@@ -50,7 +52,7 @@ void DialogWindow::FocusFirst()
 Size DialogWindow::Extent() const
 {
     const CellRect client = ToCells({0, 0, m_template.cx, m_template.cy});
-    return {client.rows + 2, client.cols + 2};     // caption row and bottom frame, side frames
+    return {client.rows + 2, client.cols + 2};  // caption row and bottom frame, side frames
 }
 
 int DialogWindow::IndexOf(int id) const
@@ -69,8 +71,8 @@ bool DialogWindow::IsButton(std::size_t index) const
 
 bool DialogWindow::IsMultiLineEdit(std::size_t index) const
 {
-    return index < m_template.controls.size() && m_template.controls[index].kind == ControlKind::Edit
-        && m_template.controls[index].multiLine;
+    return index < m_template.controls.size() && m_template.controls[index].kind == ControlKind::Edit &&
+           m_template.controls[index].multiLine;
 }
 
 void DialogWindow::MoveFocus(int step)
@@ -123,20 +125,12 @@ void DialogWindow::OnKey(const Key& key)
     const bool onEdit = focus != nullptr && focus->kind == ControlKind::Edit;
     switch (key.code) {
     case KeyCode::Tab:
-    case KeyCode::Right:
-        MoveFocus(1);
-        break;
+    case KeyCode::Right: MoveFocus(1); break;
     case KeyCode::BackTab:
-    case KeyCode::Left:
-        MoveFocus(-1);
-        break;
+    case KeyCode::Left: MoveFocus(-1); break;
     // In the edit box the vertical keys scroll, as they move the caret of a Windows edit box.
-    case KeyCode::Down:
-        onEdit ? Scroll(1) : MoveFocus(1);
-        break;
-    case KeyCode::Up:
-        onEdit ? Scroll(-1) : MoveFocus(-1);
-        break;
+    case KeyCode::Down: onEdit ? Scroll(1) : MoveFocus(1); break;
+    case KeyCode::Up: onEdit ? Scroll(-1) : MoveFocus(-1); break;
     case KeyCode::PageDown:
     case KeyCode::End:
         if (onEdit)
@@ -165,19 +159,14 @@ void DialogWindow::OnKey(const Key& key)
         Command(defaultId);
         break;
     }
-    case KeyCode::Escape:
-        Command(IDCANCEL);
-        break;
+    case KeyCode::Escape: Command(IDCANCEL); break;
     case KeyCode::F10:
-    case KeyCode::AltSpace:
-        OpenSystemMenu();
-        break;
+    case KeyCode::AltSpace: OpenSystemMenu(); break;
     case KeyCode::F1:
         if (CWinApp* app = AfxGetApp())
             app->OnCommand(ID_HELP);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -188,7 +177,7 @@ void DialogWindow::SetControlText(int nIDC, const std::string& text)
         return;
     ControlState& control = m_controls[static_cast<std::size_t>(index)];
     control.text = text;
-    control.scroll = 0;         // new text shows from its first line, as in an edit box
+    control.scroll = 0;  // new text shows from its first line, as in an edit box
 }
 
 std::string DialogWindow::GetControlText(int nIDC) const

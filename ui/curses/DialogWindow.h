@@ -30,7 +30,7 @@ private:
 /// What a dialog window keeps for one control of its template.
 struct ControlState {
     std::string text;
-    int scroll = 0;     // first line an edit box shows
+    int scroll = 0;  // first line an edit box shows
 };
 
 /// One open dialog: a window on the terminal's stack, and the host its CDialog talks to.
@@ -50,7 +50,7 @@ public:
     void EndModal(int nResult) override;
     CMenu* GetSystemMenu(bool bRevert) override;
     void SetIcon(IconHandle hIcon, bool bBigIcon) override;
-    bool IsIconic() const override { return false; }     // a terminal dialog is never minimised
+    bool IsIconic() const override { return false; }  // a terminal dialog is never minimised
     CRect GetClientRect() const override;
     int ShowMessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
     void DefaultSysCommand(unsigned nID, long lParam) override;
@@ -75,9 +75,9 @@ private:
 
     CDialog& m_dialog;
     const DialogTemplate& m_template;
-    std::vector<ControlState> m_controls;   // one per control, in template order
+    std::vector<ControlState> m_controls;  // one per control, in template order
     std::size_t m_focus = 0;
-    int m_pressed = 0;                      // the command being handled, drawn pressed
+    int m_pressed = 0;  // the command being handled, drawn pressed
     bool m_ended = false;
     int m_result = -1;
     SystemMenu m_systemMenu;

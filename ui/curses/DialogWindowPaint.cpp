@@ -99,7 +99,9 @@ void DialogWindow::DrawControl(std::size_t index, Point client, bool active)
         const int scroll = m_controls[index].scroll;
         const int visible = cells.rows - 2;
         for (int row = 0; row < visible && scroll + row < static_cast<int>(lines.size()); ++row)
-            DrawText({at.row + 1 + row, at.col + 1}, lines[static_cast<std::size_t>(scroll) + static_cast<std::size_t>(row)], cells.cols - 2, Style::Edit);
+            DrawText({at.row + 1 + row, at.col + 1},
+                     lines[static_cast<std::size_t>(scroll) + static_cast<std::size_t>(row)], cells.cols - 2,
+                     Style::Edit);
         const Style arrows = focused ? Style::EditFocused : Style::Dialog;
         if (scroll > 0)
             DrawArrow({at.row + 1, at.col + cells.cols - 1}, true, arrows);
@@ -110,7 +112,8 @@ void DialogWindow::DrawControl(std::size_t index, Point client, bool active)
     case ControlKind::Text: {
         const std::vector<std::string> lines = WrapText(m_controls[index].text, cells.cols);
         for (int row = 0; row < cells.rows && row < static_cast<int>(lines.size()); ++row)
-            DrawText({client.row + cells.row + row, client.col + cells.col}, lines[static_cast<std::size_t>(row)], cells.cols, Style::Dialog, true);
+            DrawText({client.row + cells.row + row, client.col + cells.col}, lines[static_cast<std::size_t>(row)],
+                     cells.cols, Style::Dialog, true);
         break;
     }
     case ControlKind::Picture:

@@ -35,37 +35,37 @@ wchar_t Displayable(wchar_t ch)
 struct StyleLook {
     short foreground;
     short background;
-    attr_t colourAttributes;    // with colours
-    attr_t monoAttributes;      // on a terminal without colours
+    attr_t colourAttributes;  // with colours
+    attr_t monoAttributes;    // on a terminal without colours
 };
 
-constexpr short kGrey = 8;          // the bright colours, where the terminal has 16
+constexpr short kGrey = 8;  // the bright colours, where the terminal has 16
 constexpr short kBrightWhite = 15;
 
 // Indexed by Style. With 8 colours the bright ones fall back (see StyleColour). Black text is
 // never bold: many terminals show bold black as grey.
 constexpr StyleLook kLooks[] = {
-    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_NORMAL},          // Desktop
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // Dialog
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD},  // CaptionActive
-    {COLOR_WHITE, kGrey, A_NORMAL, A_REVERSE},              // CaptionInactive
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // Button
-    {COLOR_BLUE, COLOR_WHITE, A_NORMAL, A_BOLD},            // ButtonDefault
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},           // ButtonFocused
-    {COLOR_YELLOW, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD}, // ButtonPressed
-    {COLOR_BLACK, kBrightWhite, A_NORMAL, A_NORMAL},        // Edit
-    {COLOR_BLUE, COLOR_WHITE, A_BOLD, A_BOLD},              // EditFocused
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // Menu
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},           // MenuSelected
-    {COLOR_BLACK, COLOR_YELLOW, A_NORMAL, A_BOLD},          // IconWarning
-    {COLOR_WHITE, COLOR_RED, A_BOLD, A_BOLD},               // IconError
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_BOLD},              // IconInfo
-    {COLOR_BLUE, kBrightWhite, A_NORMAL, A_NORMAL},         // ArtCard
-    {COLOR_BLACK, COLOR_YELLOW, A_NORMAL, A_BOLD},          // ArtChip
-    {COLOR_WHITE, kGrey, A_BOLD, A_REVERSE},                // ArtReader
-    {COLOR_GREEN, kGrey, A_BOLD, A_REVERSE | A_BOLD},       // ArtLed
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // ArtCable
-    {COLOR_WHITE, COLOR_RED, A_BOLD, A_BOLD},               // TooSmall
+    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_NORMAL},           // Desktop
+    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},          // Dialog
+    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD},   // CaptionActive
+    {COLOR_WHITE, kGrey, A_NORMAL, A_REVERSE},               // CaptionInactive
+    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},          // Button
+    {COLOR_BLUE, COLOR_WHITE, A_NORMAL, A_BOLD},             // ButtonDefault
+    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},            // ButtonFocused
+    {COLOR_YELLOW, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD},  // ButtonPressed
+    {COLOR_BLACK, kBrightWhite, A_NORMAL, A_NORMAL},         // Edit
+    {COLOR_BLUE, COLOR_WHITE, A_BOLD, A_BOLD},               // EditFocused
+    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},          // Menu
+    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},            // MenuSelected
+    {COLOR_BLACK, COLOR_YELLOW, A_NORMAL, A_BOLD},           // IconWarning
+    {COLOR_WHITE, COLOR_RED, A_BOLD, A_BOLD},                // IconError
+    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_BOLD},               // IconInfo
+    {COLOR_BLUE, kBrightWhite, A_NORMAL, A_NORMAL},          // ArtCard
+    {COLOR_BLACK, COLOR_YELLOW, A_NORMAL, A_BOLD},           // ArtChip
+    {COLOR_WHITE, kGrey, A_BOLD, A_REVERSE},                 // ArtReader
+    {COLOR_GREEN, kGrey, A_BOLD, A_REVERSE | A_BOLD},        // ArtLed
+    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},          // ArtCable
+    {COLOR_WHITE, COLOR_RED, A_BOLD, A_BOLD},                // TooSmall
 };
 static_assert(sizeof kLooks / sizeof kLooks[0] == static_cast<int>(Style::TooSmall) + 1);
 
@@ -197,9 +197,9 @@ void DrawTooSmall(Size need)
         mvhline(row, 0, ' ', COLS);
     char text[200];
     std::snprintf(text, sizeof text,
-        "Das Terminal ist zu klein: dieses Fenster braucht %d × %d Zeichen, "
-        "das Terminal hat %d × %d. Bitte vergrößern Sie es.",
-        need.cols, need.rows, COLS, LINES);
+                  "Das Terminal ist zu klein: dieses Fenster braucht %d × %d Zeichen, "
+                  "das Terminal hat %d × %d. Bitte vergrößern Sie es.",
+                  need.cols, need.rows, COLS, LINES);
     const std::vector<std::string> lines = WrapText(text, COLS);
     const int top = LINES > static_cast<int>(lines.size()) ? (LINES - static_cast<int>(lines.size())) / 2 : 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {

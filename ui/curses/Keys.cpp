@@ -40,8 +40,8 @@ Key Decode(int kind, wint_t ch)
     case L'\r':
     case L'\n': return {KeyCode::Enter};
     case L' ': return {KeyCode::Space};
-    case 0xA0: return {KeyCode::AltSpace};      // a terminal that sets the eighth bit for Alt
-    case 0x0C:                                  // Ctrl-L: repaint a garbled screen
+    case 0xA0: return {KeyCode::AltSpace};  // a terminal that sets the eighth bit for Alt
+    case 0x0C:                              // Ctrl-L: repaint a garbled screen
         clearok(curscr, TRUE);
         return {KeyCode::Resize};
     case 0x1B: {
@@ -55,10 +55,9 @@ Key Decode(int kind, wint_t ch)
             return {KeyCode::Escape};
         if (nextKind == OK && next == L' ')
             return {KeyCode::AltSpace};
-        return {};                              // Alt with another key: not ours
+        return {};  // Alt with another key: not ours
     }
-    default:
-        return {KeyCode::Char, static_cast<wchar_t>(ch)};
+    default: return {KeyCode::Char, static_cast<wchar_t>(ch)};
     }
 }
 

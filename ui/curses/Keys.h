@@ -27,7 +27,7 @@ enum class KeyCode {
 
 struct Key {
     KeyCode code = KeyCode::None;
-    wchar_t ch = 0;     // KeyCode::Char: the character typed
+    wchar_t ch = 0;  // KeyCode::Char: the character typed
 };
 
 /// Waits for the next key and decodes it; a key the windows do not know comes back as

@@ -15,7 +15,8 @@ int main(int argc, char** argv)
     const std::string appName = AppNameFromPath(argc > 0 && argv[0] != nullptr ? argv[0] : "");
     // Exit status 1 means "files written", so the failures to start use 2.
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        std::fprintf(stderr, "%s: needs a terminal: standard input and output must both be a terminal\n", appName.c_str());
+        std::fprintf(stderr, "%s: needs a terminal: standard input and output must both be a terminal\n",
+                     appName.c_str());
         return 2;
     }
     CWinApp* app = AfxGetApp();

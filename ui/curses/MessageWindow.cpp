@@ -13,8 +13,8 @@ namespace lesamo::term {
 
 namespace {
 
-constexpr int kTextWidth = 56;      // wrap width of a message text
-constexpr int kIconCols = 6;        // icon and the gap behind it
+constexpr int kTextWidth = 56;  // wrap width of a message text
+constexpr int kIconCols = 6;    // icon and the gap behind it
 constexpr int kButtonCols = 12;
 
 struct IconLook {
@@ -129,11 +129,8 @@ void MessageWindow::OnKey(const Key& key)
     switch (key.code) {
     case KeyCode::Enter:
     case KeyCode::Space:
-    case KeyCode::Escape:
-        m_closed = true;
-        break;
-    default:
-        break;
+    case KeyCode::Escape: m_closed = true; break;
+    default: break;
     }
 }
 
@@ -147,8 +144,7 @@ int ShowMessageWindow(const std::string& text, const std::string& caption, Messa
     return IDOK;
 }
 
-MenuWindow::MenuWindow(const std::vector<MenuEntry>& entries, const Window& owner)
-    : m_entries(entries), m_owner(owner)
+MenuWindow::MenuWindow(const std::vector<MenuEntry>& entries, const Window& owner) : m_entries(entries), m_owner(owner)
 {
     while (m_selected < m_entries.size() && m_entries[m_selected].text.empty())
         ++m_selected;
@@ -216,9 +212,7 @@ void MenuWindow::OnKey(const Key& key)
         break;
     case KeyCode::Escape:
     case KeyCode::F10:
-    case KeyCode::AltSpace:
-        m_closed = true;
-        break;
+    case KeyCode::AltSpace: m_closed = true; break;
     case KeyCode::Char: {
         const char typed = ToWindows1252(static_cast<wchar_t>(std::towlower(static_cast<wint_t>(key.ch))));
         for (const MenuEntry& entry : m_entries) {
@@ -230,8 +224,7 @@ void MenuWindow::OnKey(const Key& key)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

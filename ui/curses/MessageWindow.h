@@ -30,7 +30,7 @@ private:
 int ShowMessageWindow(const std::string& text, const std::string& caption, MessageIcon icon);
 
 struct MenuEntry {
-    std::string text;           // Windows-1252, '&' marks the access key; empty: separator
+    std::string text;  // Windows-1252, '&' marks the access key; empty: separator
     unsigned id = 0;
 };
 

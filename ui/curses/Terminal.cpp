@@ -28,9 +28,8 @@ void RestoreAtExit()
 // The signals that end the program by default. Ctrl-C, a hang-up or a kill, a timer or a
 // broken pipe, and also an abort or a crash, end it as the signal says (the same status, a
 // core where one is due), with the terminal usable and no serial line left held.
-constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
-                                  SIGPIPE, SIGPROF, SIGVTALRM, SIGXCPU, SIGABRT, SIGSEGV, SIGBUS,
-                                  SIGFPE,  SIGILL,  SIGTRAP,   SIGSYS};
+constexpr int kEndingSignals[] = {SIGINT,    SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGPROF,
+                                  SIGVTALRM, SIGXCPU, SIGABRT, SIGSEGV, SIGBUS,  SIGFPE,  SIGILL,  SIGTRAP, SIGSYS};
 
 // endwin is not async-signal-safe; the process is ending and only this thread draws. The
 // handler runs with all ending signals blocked; one that still arrives inside it (a fault in
@@ -107,8 +106,8 @@ bool Terminal::Start(std::string& error)
     g_screen = newterm(nullptr, stdout, stdin);
     if (g_screen == nullptr) {
         const char* type = std::getenv("TERM");
-        error = std::string("cannot drive the terminal type \"") + (type != nullptr ? type : "")
-            + "\" (set TERM to your terminal, e.g. xterm)";
+        error = std::string("cannot drive the terminal type \"") + (type != nullptr ? type : "") +
+                "\" (set TERM to your terminal, e.g. xterm)";
         return false;
     }
     set_term(g_screen);

@@ -56,7 +56,7 @@ private:
     bool Fits() const;
 
     std::vector<Window*> m_stack;
-    int m_failedReads = 0;     // blocking reads failed in a row (the terminal may be gone)
+    int m_failedReads = 0;  // blocking reads failed in a row (the terminal may be gone)
 };
 
 }  // namespace lesamo::term

@@ -8,10 +8,9 @@ namespace {
 
 // Unicode for the bytes 0x80..0x9F of Windows-1252; 0 where the code page has no character.
 constexpr wchar_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 }  // namespace
@@ -19,7 +18,7 @@ constexpr wchar_t kWindows1252High[32] = {
 wchar_t FromWindows1252(unsigned char byte)
 {
     if (byte < 0x20 || byte == 0x7F)
-        return L'?';                    // control characters would move the cursor
+        return L'?';  // control characters would move the cursor
     if (byte >= 0x80 && byte < 0xA0)
         return kWindows1252High[byte - 0x80] != 0 ? kWindows1252High[byte - 0x80] : L'?';
     return static_cast<wchar_t>(byte);  // the rest of the code page is Latin-1

@@ -16,9 +16,9 @@ namespace {
 UINT IconStyle(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::None:        break;
+    case MessageIcon::None: break;
     case MessageIcon::Exclamation: return MB_ICONEXCLAMATION;
-    case MessageIcon::Error:       return MB_ICONERROR;
+    case MessageIcon::Error: return MB_ICONERROR;
     case MessageIcon::Information: return MB_ICONINFORMATION;
     }
     return 0;
@@ -59,10 +59,7 @@ public:
 
     HWND Window() const { return m_hWnd; }
 
-    void SetControlText(int nIDC, const std::string& text) override
-    {
-        SetDlgItemTextA(m_hWnd, nIDC, text.c_str());
-    }
+    void SetControlText(int nIDC, const std::string& text) override { SetDlgItemTextA(m_hWnd, nIDC, text.c_str()); }
 
     std::string GetControlText(int nIDC) const override
     {
@@ -107,10 +104,7 @@ public:
 
     // The window's own procedure does what DefDlgProc would do after a dialog procedure
     // returned FALSE for these messages.
-    void DefaultSysCommand(unsigned nID, long lParam) override
-    {
-        DefWindowProcA(m_hWnd, WM_SYSCOMMAND, nID, lParam);
-    }
+    void DefaultSysCommand(unsigned nID, long lParam) override { DefWindowProcA(m_hWnd, WM_SYSCOMMAND, nID, lParam); }
 
     void DefaultPaint() override { DefWindowProcA(m_hWnd, WM_PAINT, 0, 0); }
 
@@ -146,7 +140,7 @@ private:
         }
         auto* self = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
         if (!self)
-            return FALSE;   // messages before WM_INITDIALOG (WM_SETFONT) go to the system
+            return FALSE;  // messages before WM_INITDIALOG (WM_SETFONT) go to the system
         return self->OnMessage(message, wParam, lParam);
     }
 
@@ -182,9 +176,7 @@ private:
         case WM_SYSCOMMAND:
             m_dialog.OnSysCommand(static_cast<unsigned>(wParam), static_cast<long>(lParam));
             return TRUE;
-        case WM_PAINT:
-            m_dialog.OnPaint();
-            return TRUE;
+        case WM_PAINT: m_dialog.OnPaint(); return TRUE;
         case WM_QUERYDRAGICON:
             // One of the messages whose result a dialog procedure returns directly.
             return reinterpret_cast<INT_PTR>(m_dialog.OnQueryDragIcon());
@@ -198,8 +190,7 @@ private:
             // F1: the help command goes the way of any command the dialog does not handle.
             m_dialog.OnCommand(ID_HELP);
             return TRUE;
-        default:
-            return FALSE;
+        default: return FALSE;
         }
     }
 

@@ -44,8 +44,8 @@ std::string TextOf(HWND hWnd)
         Abort("no answer to WM_GETTEXTLENGTH");
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
-                             30000, &copied))
+    if (!SendMessageTimeoutA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 30000,
+                             &copied))
         Abort("no answer to WM_GETTEXT");
     text.resize(copied);
     return text;

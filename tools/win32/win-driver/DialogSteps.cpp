@@ -116,7 +116,8 @@ void StepOpenAbout(bool byMenu)
 {
     if (byMenu) {
         PostMessageA(g_main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
-        WaitForWindow("#32768", [](HWND) { return true; }, "system menu");
+        WaitForWindow(
+            "#32768", [](HWND) { return true; }, "system menu");
         PostMessageA(g_main, WM_CHAR, 'o', 1);
     } else {
         PostMessageA(g_main, WM_SYSCOMMAND, kAboutCommand, 0);

@@ -41,7 +41,11 @@ public:
         }
     }
     void AlignTo4() { m_pos = (m_pos + 3) & ~static_cast<std::size_t>(3); }
-    void Skip(std::size_t n) { m_pos += n; m_ok = m_ok && m_pos <= m_size; }
+    void Skip(std::size_t n)
+    {
+        m_pos += n;
+        m_ok = m_ok && m_pos <= m_size;
+    }
 
 private:
     const std::uint8_t* m_data;
@@ -57,7 +61,7 @@ bool ParseDialogTemplate(const void* data, std::size_t size, DialogTemplate& out
     Reader in(data, size);
     if (in.Get<std::uint16_t>() != 1 || in.Get<std::uint16_t>() != 0xFFFF)
         return false;
-    in.Get<std::uint32_t>();   // help id
+    in.Get<std::uint32_t>();  // help id
     out.exStyle = in.Get<std::uint32_t>();
     out.style = in.Get<std::uint32_t>();
     const int count = in.Get<std::uint16_t>();
@@ -67,20 +71,20 @@ bool ParseDialogTemplate(const void* data, std::size_t size, DialogTemplate& out
     out.cy = in.Get<std::int16_t>();
     std::u16string ignored;
     std::uint16_t ordinal = 0;
-    in.StringOrOrdinal(ignored, ordinal);   // menu
-    in.StringOrOrdinal(ignored, ordinal);   // window class
+    in.StringOrOrdinal(ignored, ordinal);  // menu
+    in.StringOrOrdinal(ignored, ordinal);  // window class
     out.title = in.String();
-    if (out.style & 0x40) {                 // DS_SETFONT
+    if (out.style & 0x40) {  // DS_SETFONT
         out.pointSize = in.Get<std::uint16_t>();
-        in.Get<std::uint16_t>();            // weight
-        in.Get<std::uint8_t>();             // italic
-        in.Get<std::uint8_t>();             // character set
+        in.Get<std::uint16_t>();  // weight
+        in.Get<std::uint8_t>();   // italic
+        in.Get<std::uint8_t>();   // character set
         out.typeface = in.String();
     }
     for (int i = 0; i < count && in.ok(); ++i) {
         in.AlignTo4();
         TemplateItem item;
-        in.Get<std::uint32_t>();            // help id
+        in.Get<std::uint32_t>();  // help id
         item.exStyle = in.Get<std::uint32_t>();
         item.style = in.Get<std::uint32_t>();
         item.x = in.Get<std::int16_t>();
@@ -90,7 +94,7 @@ bool ParseDialogTemplate(const void* data, std::size_t size, DialogTemplate& out
         item.id = in.Get<std::int32_t>();
         in.StringOrOrdinal(item.className, item.classAtom);
         in.StringOrOrdinal(item.title, item.titleOrdinal);
-        in.Skip(in.Get<std::uint16_t>());   // creation data
+        in.Skip(in.Get<std::uint16_t>());  // creation data
         out.items.push_back(item);
     }
     return in.ok();

@@ -13,10 +13,10 @@ struct TemplateItem {
     std::uint32_t style = 0;
     int x = 0, y = 0, cx = 0, cy = 0;
     std::int32_t id = 0;
-    std::uint16_t classAtom = 0;       // 0x80 button, 0x81 edit, 0x82 static; 0 when named
+    std::uint16_t classAtom = 0;  // 0x80 button, 0x81 edit, 0x82 static; 0 when named
     std::u16string className;
     std::u16string title;
-    std::uint16_t titleOrdinal = 0;    // a resource id as the text (pictures)
+    std::uint16_t titleOrdinal = 0;  // a resource id as the text (pictures)
 };
 
 struct DialogTemplate {

@@ -18,8 +18,8 @@ struct Options {
 
 extern Options g_options;
 extern PROCESS_INFORMATION g_app;
-extern HWND g_main;    // the main dialog, once "start" or "attach" found it
-extern HWND g_about;   // the About box while it is open
+extern HWND g_main;   // the main dialog, once "start" or "attach" found it
+extern HWND g_about;  // the About box while it is open
 extern int g_failures;
 
 void Log(const char* format, ...);

@@ -8,8 +8,12 @@
 namespace lesamo::driver {
 
 const ExpectedDialog kMainDialog{
-    102, kMainCaption,
-    DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU, WS_EX_APPWINDOW, 222, 215,
+    102,
+    kMainCaption,
+    DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU,
+    WS_EX_APPWINDOW,
+    222,
+    215,
     {
         {IDOK, 0x80, "Button", "OK", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 164, 7, 50, 14},
         {IDCANCEL, 0x80, "Button", "Abbrechen", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 164, 23, 50,
@@ -24,14 +28,19 @@ const ExpectedDialog kMainDialog{
     }};
 
 const ExpectedDialog kAboutDialog{
-    100, kAboutCaption, DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 235, 55,
+    100,
+    kAboutCaption,
+    DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+    0,
+    235,
+    55,
     {
         {kIdStatic, 0x82, "Static", "", 128, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 11, 17, 20, 20},
         {kIdStatic, 0x82, "Static", "Lesamo Version 1.0", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX,
          0, 40, 10, 119, 8},
         {kIdStatic, 0x82, "Static", nullptr, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, 40, 25, 119, 8},
-        {IDOK, 0x80, "Button", "OK", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 178, 7,
-         50, 14},
+        {IDOK, 0x80, "Button", "OK", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 178, 7, 50,
+         14},
     }};
 
 }  // namespace lesamo::driver

@@ -12,7 +12,7 @@ struct ExpectedControl {
     std::uint16_t classAtom;
     const char* className;
     const char* text;
-    std::uint16_t picture;     // resource id shown instead of a text
+    std::uint16_t picture;  // resource id shown instead of a text
     std::uint32_t style;
     std::uint32_t exStyle;
     int x, y, cx, cy;

@@ -78,7 +78,7 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     std::vector<std::uint8_t> header;
     PutBig32(header, static_cast<std::uint32_t>(width));
     PutBig32(header, static_cast<std::uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});   // 8 bits, RGB, deflate, no filter, no interlace
+    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
 
     std::vector<std::uint8_t> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     PutChunk(file, "IHDR", header);

@@ -12,7 +12,7 @@ namespace lesamo::driver {
 
 extern std::vector<std::uint8_t> g_exclamationIcon;
 extern std::vector<std::uint8_t> g_errorIcon;
-extern std::string g_defaultCaption;   // of a message box given no caption ("Error" on Windows)
+extern std::string g_defaultCaption;  // of a message box given no caption ("Error" on Windows)
 
 /// Shows the reference boxes once, before the program's own boxes are compared with them.
 void LoadReferenceIcons();

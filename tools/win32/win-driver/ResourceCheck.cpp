@@ -42,8 +42,8 @@ void StepResources()
             const std::uint8_t* e = bytes + 6 + 14 * i;
             const int bitCount = e[6] | e[7] << 8;
             const int id = e[12] | e[13] << 8;
-            std::string image = std::to_string(e[0]) + "x" + std::to_string(e[1]) + "/" + std::to_string(e[2]) +
-                                "c/" + std::to_string(bitCount) + "b";
+            std::string image = std::to_string(e[0]) + "x" + std::to_string(e[1]) + "/" + std::to_string(e[2]) + "c/" +
+                                std::to_string(bitCount) + "b";
             const Resource icon = FindGerman(module, MAKEINTRESOURCEA(3), id, "icon image " + std::to_string(id));
             if (icon.data) {
                 const auto* header = static_cast<const BITMAPINFOHEADER*>(icon.data);

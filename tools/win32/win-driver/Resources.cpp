@@ -22,8 +22,8 @@ std::string Ansi(const std::u16string& text)
 {
     std::string out(text.size() * 2 + 1, '\0');
     const int n = WideCharToMultiByte(1252, 0, reinterpret_cast<const wchar_t*>(text.data()),
-                                      static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()),
-                                      nullptr, nullptr);
+                                      static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()), nullptr,
+                                      nullptr);
     out.resize(static_cast<std::size_t>(n));
     return out;
 }

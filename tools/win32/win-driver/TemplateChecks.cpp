@@ -17,7 +17,8 @@ void CheckTemplate(HMODULE module, const ExpectedDialog& expected, DialogTemplat
         return;
     if (!Check(ParseDialogTemplate(res.data, res.size, parsed), name + " is an extended template"))
         return;
-    Check(parsed.title == Utf16(expected.caption), name + " caption in UTF-16: \"" + Escaped(Ansi(parsed.title)) + "\"");
+    Check(parsed.title == Utf16(expected.caption),
+          name + " caption in UTF-16: \"" + Escaped(Ansi(parsed.title)) + "\"");
     Check(parsed.style == expected.style, name + " style " + Hex(parsed.style) + ", expected " + Hex(expected.style));
     Check(parsed.exStyle == expected.exStyle, name + " extended style " + Hex(parsed.exStyle));
     Check(parsed.cx == expected.cx && parsed.cy == expected.cy,
