@@ -17,7 +17,7 @@ struct WaitClock {
     using rep = duration::rep;
     using period = duration::period;
     using time_point = std::chrono::time_point<WaitClock>;
-    static constexpr bool is_steady = true;
+    static constexpr bool is_steady = true;  // NOLINT(readability-identifier-naming): the name clocks must have
 };
 
 /// One read of `size` bytes under the Win32 read time-outs: it ends when all bytes have come,
