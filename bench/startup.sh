@@ -7,35 +7,18 @@
 # usage: bench/startup.sh [--runs N] [--native NATIVE_BUILD_DIR] [WINDOWS_BUILD_DIR...]
 #        (defaults: build/native, and build/win64 and build/win32)
 set -euo pipefail
-top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-runs=() dirs=() native=$top/build/native
-while [ $# -gt 0 ]; do
-    case $1 in
-        --runs) runs=(--runs "$2"); shift 2 ;;
-        --native) native=$2; shift 2 ;;
-        *) dirs+=("$1"); shift ;;
-    esac
-done
-[ ${#dirs[@]} -gt 0 ] || dirs=("$top/build/win64" "$top/build/win32")
+. "$(dirname "${BASH_SOURCE[0]}")/windows-builds.sh"
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-for dir in "${dirs[@]}"; do
-    bench=$dir/bench/startup-bench.exe
-    [ -f "$bench" ] || { echo "startup: $bench not built" >&2; exit 1; }
-    case $(file -b "$bench") in
-        PE32+*) arch=win64 ;;
-        *) arch=win32 ;;
-    esac
-    if [ "$arch" = win32 ] && ! why=$("$top/scripts/runs-32bit.sh" --why); then
-        echo "$arch  skipped: $why"
-        continue
-    fi
+startup() {
+    local dir=$1 arch=$2
     "$top/tests/windows/wine-run.sh" --arch "$arch" --xvfb --work "$dir/wine/runs/startup-bench" \
         --template "$dir/wine/template" --reader-sim "$native/reader-sim" --timeout 600 -- \
-        "$bench" "${runs[@]}" --floors 2 "$(windows_path "$dir/bench/minimal-dialog.exe")" \
-        "$(windows_path "$dir/bench/minimal-dialog-themed.exe")" "$(windows_path "$dir/lesamo.exe")" |
-        sed "s/^/$arch  /"
-done
+        "$dir/bench/startup-bench.exe" "${runs[@]}" --floors 2 \
+        "$(windows_path "$dir/bench/minimal-dialog.exe")" \
+        "$(windows_path "$dir/bench/minimal-dialog-themed.exe")" "$(windows_path "$dir/lesamo.exe")"
+}
+for_each_windows_build bench/startup-bench.exe startup
 
 # The terminal program in a throwaway prefix whose ports lead nowhere (it opens none at start).
 prefix=$(mktemp -d)
