@@ -1,5 +1,6 @@
 # The two commands of the README: `make demo` and `make test`. Everything else is a step of them.
 SHELL := /bin/bash
+.SHELLFLAGS := -o pipefail -c
 .DELETE_ON_ERROR:
 JOBS ?= $(shell nproc)
 PRESETS := native native-asan fuzz win64 win32
@@ -14,22 +15,13 @@ deps:
 
 build: deps $(addprefix build-,$(PRESETS))
 
-# native first: the Windows tests of both trees use its reader-sim.
-build-native:
-	cmake --preset native >/dev/null
-	cmake --build --preset native -j $(JOBS)
-build-native-asan:
-	cmake --preset native-asan >/dev/null
-	cmake --build --preset native-asan -j $(JOBS)
-build-fuzz:
-	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz -j $(JOBS)
-build-win64: build-native
-	cmake --preset win64 >/dev/null
-	cmake --build --preset win64 -j $(JOBS)
-build-win32: build-native
-	cmake --preset win32 >/dev/null
-	cmake --build --preset win32 -j $(JOBS)
+# Each is the CMake workflow preset of that name: configure, then build, on every core. The
+# native tree comes first: the Windows tests of both trees use its reader-sim.
+export CMAKE_BUILD_PARALLEL_LEVEL := $(JOBS)
+build-native build-native-asan build-fuzz:
+	cmake --workflow --preset $(@:build-%=%) | { grep -v '^-- ' || true; }
+build-win64 build-win32: build-native
+	cmake --workflow --preset $(@:build-%=%) | { grep -v '^-- ' || true; }
 
 # Every test of every build, one ctest run over all build trees, one summary at the end, and
 # a line on whether the shipped i686 program ran under Wine here or was skipped, and why.
