@@ -445,8 +445,9 @@ INSTANTIATE_TEST_SUITE_P(Probes, ReplyOnLine,
                              // Sent early in the pattern: waits in the buffer and starts the reply.
                              ReplyCase{"Kavirex3EarlyInThePattern", "kavirex3@100", true, 15, 30, 45},
                              ReplyCase{"KrmAsSoonAsTheLineIsSet", "krm@0", false, 2, 30, 45},
-                             // Comes about 30 ms into the read, which then ends 30 ms after it.
-                             ReplyCase{"KrmDuringTheRead", "krm@180", false, 2, 55, 80}),
+                             // Comes about 30 ms into the read, which then ends 30 ms after it:
+                             // well before the total time-out (101 ms) would have ended it.
+                             ReplyCase{"KrmDuringTheRead", "krm@180", false, 2, 55, 95}),
                          [](const testing::TestParamInfo<ReplyCase>& info) { return std::string(info.param.name); });
 
 TEST(Probes, FloodingDeviceIsReadUpTo100Bytes)

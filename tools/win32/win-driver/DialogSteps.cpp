@@ -150,8 +150,9 @@ void StepCloseAbout(const std::string& how)
 
 void StepMinimize()
 {
+    // Up to 5 s: Wine on a busy machine may take seconds to act on an asynchronous show.
     ShowWindowAsync(g_main, SW_MINIMIZE);
-    for (int i = 0; i < 100 && !IsIconic(g_main); ++i)
+    for (int i = 0; i < 250 && !IsIconic(g_main); ++i)
         Sleep(20);
     Check(IsIconic(g_main) != FALSE, "the main dialog is minimised");
     WaitIdle(g_main);
@@ -162,7 +163,7 @@ void StepMinimize()
 void StepRestore()
 {
     ShowWindowAsync(g_main, SW_RESTORE);
-    for (int i = 0; i < 100 && IsIconic(g_main); ++i)
+    for (int i = 0; i < 250 && IsIconic(g_main); ++i)
         Sleep(20);
     Check(!IsIconic(g_main), "the main dialog is restored");
     WaitIdle(g_main);
