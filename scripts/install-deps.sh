@@ -18,6 +18,9 @@ packages=(
     # Marlett and dialog fonts, without which caption buttons show "r" and texts are clipped.
     wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick librsvg2-bin
     util-linux procps file ca-certificates
+    # The serial line tests: a guest with emulated UARTs (its kernel is fetched by the build
+    # with apt-get download), and the i386 build of the line shim for the 32-bit Wine loader.
+    qemu-system-x86 cpio gcc-multilib
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
