@@ -63,9 +63,8 @@ struct Event {
     double ms;
     std::string port;  // empty in qemu's trace, which does not say which UART it was
     Line line;         // Setting
-    Wire wire{};       // Change: which line was set, and to what
-    bool on = false;
-    bool both = false;  // Change: a single write that moved DTR and RTS at once
+    int levels = 0;    // Change: DTR (bit 0) and RTS (bit 1) after it
+    int moved = 0;     // Change: the lines it was about
 };
 
 // qemu's log backend: "PID@SECONDS.MICROS:serial_write write addr 0x04 val 0x0b" and
@@ -93,9 +92,7 @@ std::vector<Event> ReadQemuTrace(std::istream& in)
                 events.push_back({Event::Other, ms, {}, {}});
                 continue;
             }
-            Event change{Event::Change, ms, {}, {}, (old ^ mcr) & 1 ? Wire::Dtr : Wire::Rts, false, ((old ^ mcr) & 3) == 3};
-            change.on = (mcr & (change.wire == Wire::Dtr ? 1 : 2)) != 0;
-            events.push_back(change);
+            events.push_back({Event::Change, ms, {}, {}, mcr & 3, (old ^ mcr) & 3});
         } else if (std::sscanf(what.c_str(), "serial_update_parameters baudrate=%u parity='%c' data=%u stop=%u", &baud,
                                &parity, &data, &stop) == 4) {
             events.push_back({Event::Setting, ms, {}, {baud, data, parity, stop}});
@@ -129,12 +126,11 @@ std::vector<Event> ReadShimLog(std::istream& in)
             int& now = levels[event.port];
             const int old = now;
             now = what == "mbis" ? now | bits : what == "mbic" ? now & ~bits : bits;
-            // A call is a change even when it leaves the level as it was: the pattern is the calls.
+            // A call is a change even when it leaves the levels as they were: the pattern is the
+            // calls. (Wine reads the levels and sets them all, so its call names no line.)
             event.kind = Event::Change;
-            const int moved = what == "mset" ? (old ^ now) : bits;
-            event.wire = moved & 1 ? Wire::Dtr : Wire::Rts;
-            event.on = (now & (event.wire == Wire::Dtr ? 1 : 2)) != 0;
-            event.both = (moved & 3) == 3;
+            event.levels = now;
+            event.moved = what == "mset" ? (old ^ now) : bits;
             events.push_back(event);
         }
     }
@@ -147,50 +143,53 @@ struct Session {
     std::string port;
     Line line;
     double lineMs = 0;
+    int startLevels = 0;  // before its first change
     std::vector<Event> changes;
     double endMs = -1;
-    Line endLine;
 };
-
-bool IsHome(const Line& line, const std::map<std::string, unsigned>& homes)
-{
-    for (const auto& [port, baud] : homes)
-        if (line == Line{baud, 8, 'N', 1})
-            return true;
-    return false;
-}
 
 // Settings that follow one another with nothing else between them are one setting (a driver
 // programs divisor and format in several writes, Wine one field per call): the last one
-// counts, from the time of the first.
-std::vector<Session> FindSessions(const std::vector<Event>& events, const std::map<std::string, unsigned>& homes,
-                                  bool tagged)
+// counts, from the time of the first. A probe's session runs from its setting to the close
+// (or, on a UART, the settings put back); its pattern is what comes after its last setting:
+// changes before it belong to setting the line up (Wine sets DTR and RTS as the DCB's control
+// modes say).
+std::vector<Session> FindSessions(const std::vector<Event>& events, const std::map<std::string, unsigned>& homes)
 {
     std::vector<Session> sessions;
     std::optional<Session> open;
     std::optional<Event> setting;
+    std::map<std::string, int> levels;
     // Until every port has had its home setting the guest was still starting: its console and
     // the driver setting up the UARTs are nothing of ours.
     std::map<unsigned, bool> homesSeen;
-    auto finishSetting = [&] {
-        if (!setting)
-            return;
-        for (const auto& [port, baud] : homes)
-            if (setting->line == Line{baud, 8, 'N', 1})
-                homesSeen[baud] = true;
-        const bool started = homesSeen.size() == homes.size();
+    auto end = [&](double ms, const std::string& port) {
         if (open && !open->changes.empty()) {
-            open->endMs = setting->ms;
-            open->endLine = setting->line;
-            if (!tagged)
-                for (const auto& [port, baud] : homes)
-                    if (setting->line == Line{baud, 8, 'N', 1})
-                        open->port = port;
+            open->endMs = ms;
+            if (open->port.empty())
+                open->port = port;
             sessions.push_back(*open);
         }
         open.reset();
-        if (started && !IsHome(setting->line, homes))
-            open = Session{setting->port, setting->line, setting->ms, {}, -1, {}};
+    };
+    auto finishSetting = [&] {
+        if (!setting)
+            return;
+        std::string home;
+        for (const auto& [port, baud] : homes)
+            if (setting->line == Line{baud, 8, 'N', 1}) {
+                homesSeen[baud] = true;
+                home = port;
+            }
+        if (!home.empty()) {
+            end(setting->ms, home);
+        } else if (open && open->port == setting->port) {
+            open->line = setting->line;
+            open->lineMs = setting->ms;
+            open->changes.clear();
+        } else if (homesSeen.size() == homes.size()) {
+            open = Session{setting->port, setting->line, setting->ms, 0, {}, -1};
+        }
         setting.reset();
     };
     for (const Event& event : events) {
@@ -204,14 +203,15 @@ std::vector<Session> FindSessions(const std::vector<Event>& events, const std::m
             continue;
         }
         finishSetting();
-        if (event.kind == Event::Change && open && (!tagged || event.port == open->port)) {
-            open->changes.push_back(event);
-        } else if (event.kind == Event::Close && open && event.port == open->port) {
-            if (!open->changes.empty()) {
-                open->endMs = event.ms;
-                sessions.push_back(*open);
+        if (event.kind == Event::Change) {
+            if (open && open->port == event.port) {
+                if (open->changes.empty())
+                    open->startLevels = levels[event.port];
+                open->changes.push_back(event);
             }
-            open.reset();
+            levels[event.port] = event.levels;
+        } else if (event.kind == Event::Close && open && open->port == event.port) {
+            end(event.ms, event.port);
         }
     }
     finishSetting();
@@ -252,17 +252,16 @@ public:
             Fail(where + "seen on " + (got.port.empty() ? "an unknown port" : got.port));
         if (got.line != want.line)
             Fail(where + "line " + Describe(got.line) + ", expected " + Describe(want.line));
-        // The steps that must show: every call, or on a UART only those that move a line (it
-        // comes out of the open with DTR and RTS raised). A step's wait runs on until the
-        // next step that shows.
-        std::vector<Step> shown;
+        // The levels after each step that must show: every call, or on a UART only the steps
+        // that move a line. A step's wait runs on until the next step that shows.
+        std::vector<int> shown;
         std::vector<int> waits;
-        int levels = m_levelsOnly ? 3 : 0;
+        int levels = got.startLevels;
         for (const Step& step : *want.pattern) {
             const int bit = step.wire == Wire::Dtr ? 1 : 2;
             const int next = step.on ? levels | bit : levels & ~bit;
             if (!m_levelsOnly || next != levels) {
-                shown.push_back(step);
+                shown.push_back(next);
                 waits.push_back(0);
             }
             levels = next;
@@ -275,14 +274,13 @@ public:
         double last = got.lineMs;
         for (std::size_t i = 0; i < got.changes.size() && i < shown.size(); ++i) {
             const Event& change = got.changes[i];
-            if (change.both)
-                Fail(where + "change " + std::to_string(i + 1) + " moved DTR and RTS at once");
-            if (change.wire != shown[i].wire || change.on != shown[i].on)
-                Fail(where + "change " + std::to_string(i + 1) + " is " + Name(change.wire, change.on) + ", expected " +
-                     Name(shown[i].wire, shown[i].on));
+            const std::string which = "change " + std::to_string(i + 1);
+            if (change.moved == 3)
+                Fail(where + which + " moved DTR and RTS at once");
+            if (change.levels != shown[i])
+                Fail(where + which + " left " + Levels(change.levels) + ", expected " + Levels(shown[i]));
             // The first change follows the setting at once; each later one the wait before it.
-            const double wanted = i == 0 ? 0 : waits[i - 1];
-            Gap(where + "before change " + std::to_string(i + 1), change.ms - last, wanted);
+            Gap(where + "before " + which, change.ms - last, i == 0 ? 0 : waits[i - 1]);
             last = change.ms;
         }
         if (got.endMs < 0) {
@@ -302,9 +300,9 @@ public:
     double WorstOvershoot() const { return m_worst; }
 
 private:
-    static std::string Name(Wire wire, bool on)
+    static std::string Levels(int levels)
     {
-        return std::string(on ? "raise " : "lower ") + (wire == Wire::Dtr ? "DTR" : "RTS");
+        return std::string("DTR ") + (levels & 1 ? "on" : "off") + ", RTS " + (levels & 2 ? "on" : "off");
     }
 
     void Gap(const std::string& what, double seenMs, double wantedMs)
@@ -368,7 +366,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::vector<Event> events = qemu.empty() ? ReadShimLog(in) : ReadQemuTrace(in);
-    const std::vector<Session> sessions = FindSessions(events, homes, qemu.empty());
+    const std::vector<Session> sessions = FindSessions(events, homes);
     const std::vector<Expected> expected = ExpectedProbes(roles);
 
     std::printf("port  probe       line      waits seen(specified) in ms, the read last\n");

@@ -43,6 +43,7 @@ static int g_log = -1;
 static pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
 
 static int (*g_ioctl)(int, unsigned long, ...);
+static int (*g_ioctlTime64)(int, unsigned long, ...);
 static int (*g_tcsetattr)(int, int, const struct termios*);
 static int (*g_tcgetattr)(int, struct termios*);
 static int (*g_close)(int);
@@ -50,6 +51,7 @@ static int (*g_close)(int);
 __attribute__((constructor)) static void ShimStart(void)
 {
     g_ioctl = (int (*)(int, unsigned long, ...))dlsym(RTLD_NEXT, "ioctl");
+    g_ioctlTime64 = (int (*)(int, unsigned long, ...))dlsym(RTLD_NEXT, "__ioctl_time64");
     g_tcsetattr = (int (*)(int, int, const struct termios*))dlsym(RTLD_NEXT, "tcsetattr");
     g_tcgetattr = (int (*)(int, struct termios*))dlsym(RTLD_NEXT, "tcgetattr");
     g_close = (int (*)(int))dlsym(RTLD_NEXT, "close");
@@ -145,32 +147,50 @@ int tcgetattr(int fd, struct termios* settings)
     return result;
 }
 
+/* The modem-line calls on a watched device, answered here; returns 0 for them, -1 for any
+ * other call, which goes on to the real ioctl. */
+static int ModemLines(int fd, unsigned long request, void* argument)
+{
+    if (request != TIOCMBIS && request != TIOCMBIC && request != TIOCMSET && request != TIOCMGET)
+        return -1;
+    struct port* port = Watched(fd);
+    if (!port || !argument)
+        return -1;
+    int* bits = (int*)argument;
+    pthread_mutex_lock(&g_lock);
+    if (request == TIOCMGET) {
+        *bits = port->levels;
+    } else {
+        const int asked = *bits & (TIOCM_DTR | TIOCM_RTS);
+        port->levels = request == TIOCMBIS ? port->levels | asked : request == TIOCMBIC ? port->levels & ~asked : asked;
+        Log(port, "%s %d %d", request == TIOCMBIS ? "mbis" : request == TIOCMBIC ? "mbic" : "mset",
+            (asked & TIOCM_DTR) != 0, (asked & TIOCM_RTS) != 0);
+    }
+    pthread_mutex_unlock(&g_lock);
+    return 0;
+}
+
 int ioctl(int fd, unsigned long request, ...)
 {
     va_list args;
     va_start(args, request);
     void* argument = va_arg(args, void*);
     va_end(args);
-    if (request == TIOCMBIS || request == TIOCMBIC || request == TIOCMSET || request == TIOCMGET) {
-        struct port* port = Watched(fd);
-        if (port && argument) {
-            int* bits = (int*)argument;
-            pthread_mutex_lock(&g_lock);
-            if (request == TIOCMGET) {
-                *bits = port->levels;
-            } else {
-                const int asked = *bits & (TIOCM_DTR | TIOCM_RTS);
-                port->levels = request == TIOCMBIS ? port->levels | asked
-                               : request == TIOCMBIC ? port->levels & ~asked
-                                                     : asked;
-                Log(port, "%s %d %d", request == TIOCMBIS ? "mbis" : request == TIOCMBIC ? "mbic" : "mset",
-                    (asked & TIOCM_DTR) != 0, (asked & TIOCM_RTS) != 0);
-            }
-            pthread_mutex_unlock(&g_lock);
-            return 0;
-        }
-    }
+    if (ModemLines(fd, request, argument) == 0)
+        return 0;
     return g_ioctl(fd, request, argument);
+}
+
+/* i386 programs built with 64-bit time_t (Wine's among them) call ioctl by this name. */
+int __ioctl_time64(int fd, unsigned long request, ...)
+{
+    va_list args;
+    va_start(args, request);
+    void* argument = va_arg(args, void*);
+    va_end(args);
+    if (ModemLines(fd, request, argument) == 0)
+        return 0;
+    return g_ioctlTime64(fd, request, argument);
 }
 
 int close(int fd)
