@@ -5,6 +5,8 @@
 #
 # usage: wine-lines.sh PROGRAM NATIVE_DIR [--slack MS]
 #   NATIVE_DIR  tests/uart of the native build: shim/, line-check
+#   --slack     how much longer than specified a wait may take (default 10 ms; seen up to 3.4 ms
+#               on a busy 2-core machine)
 set -uo pipefail
 program=$1 native=$2 slack=10
 [ "${3:-}" = --slack ] && slack=$4
