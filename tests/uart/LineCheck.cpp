@@ -274,13 +274,14 @@ public:
         double last = got.lineMs;
         for (std::size_t i = 0; i < got.changes.size() && i < shown.size(); ++i) {
             const Event& change = got.changes[i];
-            const std::string which = "change " + std::to_string(i + 1);
+            std::string which = where;
+            which.append("change ").append(std::to_string(i + 1));
             if (change.moved == 3)
-                Fail(where + which + " moved DTR and RTS at once");
+                Fail(which + " moved DTR and RTS at once");
             if (change.levels != shown[i])
-                Fail(where + which + " left " + Levels(change.levels) + ", expected " + Levels(shown[i]));
+                Fail(which.append(" left ").append(Levels(change.levels)).append(", expected ").append(Levels(shown[i])));
             // The first change follows the setting at once; each later one the wait before it.
-            Gap(where + "before " + which, change.ms - last, i == 0 ? 0 : waits[i - 1]);
+            Gap(where + "before change " + std::to_string(i + 1), change.ms - last, i == 0 ? 0 : waits[i - 1]);
             last = change.ms;
         }
         if (got.endMs < 0) {
