@@ -18,6 +18,8 @@ packages=(
     # Marlett and dialog fonts, without which caption buttons show "r" and texts are clipped.
     wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick librsvg2-bin
     util-linux procps file ca-certificates
+    # xmllint: the manifest embedded in lesamo.exe is checked as XML.
+    libxml2-utils
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

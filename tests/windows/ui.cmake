@@ -63,7 +63,7 @@ endfunction()
                   about-command layout:${dpi} shot:dpi-${dpi}-about.png close-about:ok end:cancel)
     endforeach()
 
-    lesamo_add_pe_check(NAME pe.lesamo TARGET lesamo SUBSYSTEM windows)
+    lesamo_add_pe_check(NAME pe.lesamo TARGET lesamo SUBSYSTEM windows MANIFEST)
     # The German texts reached the resources as UTF-16 (not as misread UTF-8).
     add_test(NAME ${LESAMO_WINDOWS_TEST_PREFIX}ui.resource-texts
              COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:lesamo>

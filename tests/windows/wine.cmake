@@ -91,19 +91,24 @@ function(lesamo_add_wine_test)
         SKIP_RETURN_CODE ${LESAMO_WINE_SKIPPED})
 endfunction()
 
-# lesamo_add_pe_check(NAME <name> TARGET <target> SUBSYSTEM console|windows)
+# lesamo_add_pe_check(NAME <name> TARGET <target> SUBSYSTEM console|windows [MANIFEST])
 #
 # Registers the ctest test "win64.<name>" or "win32.<name>" that checks the target's
 # executable with tests/windows/pe-check.sh: the tree's machine (PE32+ x86-64, or PE32 i386),
-# the subsystem, and imports from system DLLs only (no MinGW runtime DLLs). Runs in both trees.
+# the subsystem, and imports from system DLLs only (no MinGW runtime DLLs); MANIFEST: the
+# embedded application manifest too (supported Windows versions, DPI awareness). Runs in both trees.
 function(lesamo_add_pe_check)
-    cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;TARGET;SUBSYSTEM" "")
+    cmake_parse_arguments(PARSE_ARGV 0 arg "MANIFEST" "NAME;TARGET;SUBSYSTEM" "")
     if(NOT arg_NAME OR NOT arg_TARGET OR NOT arg_SUBSYSTEM MATCHES "^(console|windows)$")
         message(FATAL_ERROR "lesamo_add_pe_check: NAME, TARGET and SUBSYSTEM console|windows are required")
+    endif()
+    set(manifest)
+    if(arg_MANIFEST)
+        set(manifest --manifest)
     endif()
     add_test(NAME ${LESAMO_WINDOWS_TEST_PREFIX}${arg_NAME}
              COMMAND bash ${LESAMO_WINE_DIR}/pe-check.sh --objdump ${LESAMO_OBJDUMP}
                      --machine ${LESAMO_PE_MACHINE} --subsystem ${arg_SUBSYSTEM}
-                     $<TARGET_FILE:${arg_TARGET}>)
+                     ${manifest} $<TARGET_FILE:${arg_TARGET}>)
     set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}${arg_NAME} PROPERTIES TIMEOUT 60 LABELS pe)
 endfunction()
