@@ -21,6 +21,8 @@ packages=(
     # The serial line tests: a guest with emulated UARTs (its kernel is fetched by the build
     # with apt-get download), and the i386 build of the line shim for the 32-bit Wine loader.
     qemu-system-x86 cpio gcc-multilib
+    # xmllint: the manifest embedded in lesamo.exe is checked as XML.
+    libxml2-utils
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Checks a built Windows executable: machine and PE format, subsystem, and that it imports
-# system DLLs only (the runtime is linked in statically, so nothing has to ship beside it).
+# system DLLs only (the runtime is linked in statically, so nothing has to ship beside it);
+# with --manifest, that it embeds a well-formed application manifest naming Windows Vista to
+# 10/11 as supported and asking for per-monitor (v2) DPI awareness, system-wide before.
 #
-# usage: pe-check.sh --objdump PATH --machine i386|x86-64 --subsystem console|windows EXE
+# usage: pe-check.sh --objdump PATH --machine i386|x86-64 --subsystem console|windows
+#                    [--manifest] EXE
 set -uo pipefail
 
 # DLLs that every Windows installation has. No MinGW runtime DLL (libstdc++-6, libgcc_s_*,
@@ -10,9 +13,10 @@ set -uo pipefail
 readonly ALLOWED="kernel32.dll user32.dll gdi32.dll comctl32.dll advapi32.dll winmm.dll
 shell32.dll msvcrt.dll ole32.dll comdlg32.dll"
 
-objdump= machine= subsystem=
+objdump= machine= subsystem= manifest=0
 while [ $# -gt 1 ]; do
     case $1 in
+        --manifest) manifest=1; shift ;;
         --objdump) objdump=$2; shift 2 ;;
         --machine) machine=$2; shift 2 ;;
         --subsystem) subsystem=$2; shift 2 ;;
@@ -20,10 +24,11 @@ while [ $# -gt 1 ]; do
     esac
 done
 [ $# -eq 1 ] && [ -n "$objdump" ] && [ -n "$machine" ] && [ -n "$subsystem" ] || {
-    echo "usage: pe-check.sh --objdump PATH --machine i386|x86-64 --subsystem console|windows EXE" >&2
+    echo "usage: pe-check.sh --objdump PATH --machine i386|x86-64 --subsystem console|windows [--manifest] EXE" >&2
     exit 2
 }
 exe=$1
+readonly end_tag='</assembly>'
 
 case $machine in
     i386) want_format=pei-i386 want_arch='i386' want_magic='(PE32)' ;;
@@ -59,5 +64,35 @@ while IFS= read -r dll; do
     [[ " $(echo $ALLOWED) " == *" $lower "* ]] || fail "imports $dll, which is not a system DLL"
 done <<<"$dlls"
 
-echo "$exe: $format, $arch $magic, $sub, imports: $(echo $dlls)"
+# The manifest lies in the resource section as plain UTF-8: from its declaration to its end tag.
+manifest_text=
+if [ "$manifest" = 1 ]; then
+    command -v xmllint >/dev/null || { echo "pe-check: xmllint is missing (Debian package libxml2-utils)" >&2; exit 1; }
+    start=$(grep -obUa '<?xml' "$exe" | head -n 1 | cut -d: -f1)
+    end=$(grep -obUa '</assembly>' "$exe" | head -n 1 | cut -d: -f1)
+    if [ -z "$start" ] || [ -z "$end" ] || [ "$end" -le "$start" ]; then
+        fail "no application manifest embedded"
+    else
+        xml=$(tail -c +$((start + 1)) "$exe" | head -c $((end - start + ${#end_tag})))
+        if ! xmllint --noout - <<<"$xml" 2>/dev/null; then
+            fail "the embedded manifest is not well-formed XML"
+        else
+            xpath() { xmllint --xpath "$1" - <<<"$xml" 2>/dev/null; }
+            # Windows Vista, 7, 8, 8.1, 10 and 11 (one identifier for the last two).
+            for id in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+                4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
+                8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+                [ "$(xpath "count(//*[local-name()='compatibility' and namespace-uri()='urn:schemas-microsoft-com:compatibility.v1']/*/*[local-name()='supportedOS' and @Id='{$id}'])")" = 1 ] ||
+                    fail "the manifest does not name {$id} as supported"
+            done
+            aware=$(xpath "string(//*[local-name()='dpiAwareness' and namespace-uri()='http://schemas.microsoft.com/SMI/2016/WindowsSettings'])")
+            [ "${aware%%,*}" = PerMonitorV2 ] || fail "dpiAwareness '$aware', expected PerMonitorV2 first"
+            old=$(xpath "string(//*[local-name()='dpiAware' and namespace-uri()='http://schemas.microsoft.com/SMI/2005/WindowsSettings'])")
+            [ "$old" = true ] || fail "dpiAware '$old', expected true"
+            manifest_text=", manifest: supported Vista to 10/11, dpiAwareness $aware, dpiAware $old"
+        fi
+    fi
+fi
+
+echo "$exe: $format, $arch $magic, $sub, imports: $(echo $dlls)$manifest_text"
 exit "$failed"

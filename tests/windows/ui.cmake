@@ -5,10 +5,11 @@ include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)
 set(LESAMO_UI_SHOTS ${CMAKE_BINARY_DIR}/screenshots)
 set(LESAMO_UI_DATA ${CMAKE_SOURCE_DIR}/tests/data)
 
-# lesamo_add_ui_test(<name> PORTS <comN=B>... [ENV <NAME=VALUE>...] STEPS <step>...)
-# Steps as in `win-driver` without arguments; "sim:comN=B" replugs a port meanwhile.
+# lesamo_add_ui_test(<name> PORTS <comN=B>... [ENV <NAME=VALUE>...] [DPI <n>] STEPS <step>...)
+# Steps as in `win-driver` without arguments; "sim:comN=B" replugs a port meanwhile. DPI: the
+# screen's scale (96 when not given).
 function(lesamo_add_ui_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PORTS;ENV;STEPS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "DPI" "PORTS;ENV;STEPS")
     set(options --shots ${LESAMO_UI_SHOTS} --timeout 75)
     foreach(assignment IN LISTS arg_ENV)
         list(APPEND options --env ${assignment})
@@ -16,7 +17,7 @@ function(lesamo_add_ui_test name)
     lesamo_add_wine_test(NAME ui.${name}
         COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ui/driver.sh $<TARGET_FILE:win-driver> ${options}
                 -- $<TARGET_FILE:lesamo> ${arg_STEPS}
-        PORTS ${arg_PORTS}
+        PORTS ${arg_PORTS} DPI ${arg_DPI}
         XVFB DRIVER TIMEOUT 90 LABELS ui)
 endfunction()
 
@@ -54,7 +55,15 @@ endfunction()
     lesamo_add_ui_test(flood-and-hangup PORTS com1=flood com2=hangup com4=kavirex3
         STEPS start search:kavirex3@4 about-command close-about:ok search:kavirex3@4 end:cancel)
 
-    lesamo_add_pe_check(NAME pe.lesamo TARGET lesamo SUBSYSTEM windows)
+    # At 100, 150 and 200 % the dialogs grow with the scale and stay whole: sizes, controls,
+    # texts and the picture measured as drawn, and a screenshot of each dialog.
+    foreach(dpi 96 144 192)
+        lesamo_add_ui_test(dpi-${dpi} PORTS com2=kavirex3 DPI ${dpi}
+            STEPS start template search:kavirex3@2 layout:${dpi} shot:dpi-${dpi}-main.png
+                  about-command layout:${dpi} shot:dpi-${dpi}-about.png close-about:ok end:cancel)
+    endforeach()
+
+    lesamo_add_pe_check(NAME pe.lesamo TARGET lesamo SUBSYSTEM windows MANIFEST)
     # The German texts reached the resources as UTF-16 (not as misread UTF-8).
     add_test(NAME ${LESAMO_WINDOWS_TEST_PREFIX}ui.resource-texts
              COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:lesamo>

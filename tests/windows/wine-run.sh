@@ -3,8 +3,8 @@
 # whose COM1..COM4 lead to reader-sim pseudo-terminals, then tears everything down again.
 #
 # usage: wine-run.sh --work DIR --reader-sim PATH [--arch win64|win32] [--template DIR]
-#                    [--port comN=BEHAVIOUR]... [--xvfb] [--timeout SECONDS] [--driver]
-#                    [--] PROGRAM [ARGS...]
+#                    [--port comN=BEHAVIOUR]... [--xvfb] [--dpi N] [--timeout SECONDS]
+#                    [--driver] [--] PROGRAM [ARGS...]
 #
 #   --arch A           win64 (default): PROGRAM is x86_64 and runs under wine64; win32: it is
 #                      i686 and runs under the 32-bit loader, in the same kind of win64 prefix
@@ -16,6 +16,8 @@
 #                      (default: DIR/../wine-template next to the work directory)
 #   --port comN=B      reader-sim behaviour of a port; ports not named are "none"
 #   --xvfb             start an Xvfb server on a free display and export DISPLAY for the run
+#   --dpi N            the screen's scale in dots per inch (default 96), as Windows sets it:
+#                      HKCU\Control Panel\Desktop, LogPixels (this Wine reads it at start)
 #   --timeout S        the program is killed after S seconds (default 120): status 124
 #   --driver           PROGRAM is a Linux program (say, a script with xdotool) that starts the
 #                      Windows program itself with "$LESAMO_WINE" PROGRAM.exe
@@ -42,7 +44,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 die_usage() { echo "wine-run: $*" >&2; exit 2; }
 die() { echo "wine-run: error: $*" >&2; exit 3; }
 
-work= sim= template= xvfb=0 timeout_s=120 driver=0 arch=win64
+work= sim= template= xvfb=0 timeout_s=120 driver=0 arch=win64 dpi=
 declare -A ports=()
 while [ $# -gt 0 ]; do
     case $1 in
@@ -56,6 +58,9 @@ while [ $# -gt 0 ]; do
             ports[${BASH_REMATCH[1]}]=${BASH_REMATCH[2]}
             shift 2 ;;
         --xvfb) xvfb=1; shift ;;
+        --dpi)
+            [[ $2 =~ ^[1-9][0-9]*$ ]] || die_usage "--dpi wants a number of dots per inch, not '$2'"
+            dpi=$2; shift 2 ;;
         --timeout) timeout_s=$2; shift 2 ;;
         --driver) driver=1; shift ;;
         --) shift; break ;;
@@ -185,6 +190,11 @@ reg_path() { printf '%s' "$1" | sed -e 's/\\/\\\\/g' -e 's/"/\\"/g'; }
     done
 } >"$prefix/system.reg.new" && mv "$prefix/system.reg.new" "$prefix/system.reg" ||
     die "cannot write the port mapping"
+
+if [ -n "$dpi" ]; then
+    printf '\n[Control Panel\\\\Desktop] 0\n"LogPixels"=dword:%08x\n' "$dpi" >>"$prefix/user.reg" ||
+        die "cannot set the scale"
+fi
 
 if [ "$xvfb" = 1 ]; then
     command -v Xvfb >/dev/null || die "Xvfb is missing (Debian package xvfb)"

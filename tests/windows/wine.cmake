@@ -34,8 +34,8 @@ set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}wine-template PROPERTIES
     FIXTURES_SETUP lesamo_wine TIMEOUT 400 LABELS wine SKIP_RETURN_CODE ${LESAMO_WINE_SKIPPED})
 
 # lesamo_add_wine_test(NAME <name> COMMAND <exe-or-target> [<arg>...]
-#                      [PORTS <comN=BEHAVIOUR>...] [XVFB] [DRIVER] [TIMEOUT <seconds>]
-#                      [LABELS <label>...])
+#                      [PORTS <comN=BEHAVIOUR>...] [XVFB] [DPI <n>] [DRIVER]
+#                      [TIMEOUT <seconds>] [LABELS <label>...])
 #
 # Registers the ctest test "win64.<name>" or "win32.<name>" that runs COMMAND under the tree's
 # Wine loader in a fresh prefix (tests/windows/wine-run.sh --arch): reader-sim plays the PORTS
@@ -43,7 +43,7 @@ set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}wine-template PROPERTIES
 # flood, hangup, none; ports not named are "none", which cannot be opened), COM1..COM4 of the prefix lead to
 # them, and the test passes when the program exits with 0. A target name as the first word of
 # COMMAND stands for its executable. XVFB gives the run its own X server (DISPLAY); without it
-# there is no display. DRIVER: COMMAND is a Linux program (a script with xdotool, say) that
+# there is no display; DPI sets the screen's scale (dots per inch, 96 when not given). DRIVER: COMMAND is a Linux program (a script with xdotool, say) that
 # starts the Windows program itself with "$LESAMO_WINE" <exe>; it may change ports while it
 # runs with tests/windows/sim-set.sh (${LESAMO_WINE_DIR}/sim-set.sh). TIMEOUT (default 120 s)
 # kills the program; ctest's own time-out lies 60 s above, so the cleanup always runs. The
@@ -51,7 +51,7 @@ set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}wine-template PROPERTIES
 # LESAMO_WINDIR, ...). Each test works in <build>/wine/runs/<name>, where its logs stay.
 # Status 77 (no 32-bit code runs here) makes it a skipped test.
 function(lesamo_add_wine_test)
-    cmake_parse_arguments(PARSE_ARGV 0 arg "XVFB;DRIVER" "NAME;TIMEOUT" "COMMAND;PORTS;LABELS")
+    cmake_parse_arguments(PARSE_ARGV 0 arg "XVFB;DRIVER" "NAME;TIMEOUT;DPI" "COMMAND;PORTS;LABELS")
     if(NOT arg_NAME OR NOT arg_COMMAND)
         message(FATAL_ERROR "lesamo_add_wine_test: NAME and COMMAND are required")
     endif()
@@ -72,6 +72,9 @@ function(lesamo_add_wine_test)
     if(arg_XVFB)
         list(APPEND options --xvfb)
     endif()
+    if(arg_DPI)
+        list(APPEND options --dpi ${arg_DPI})
+    endif()
     if(arg_DRIVER)
         list(APPEND options --driver)
     endif()
@@ -88,19 +91,24 @@ function(lesamo_add_wine_test)
         SKIP_RETURN_CODE ${LESAMO_WINE_SKIPPED})
 endfunction()
 
-# lesamo_add_pe_check(NAME <name> TARGET <target> SUBSYSTEM console|windows)
+# lesamo_add_pe_check(NAME <name> TARGET <target> SUBSYSTEM console|windows [MANIFEST])
 #
 # Registers the ctest test "win64.<name>" or "win32.<name>" that checks the target's
 # executable with tests/windows/pe-check.sh: the tree's machine (PE32+ x86-64, or PE32 i386),
-# the subsystem, and imports from system DLLs only (no MinGW runtime DLLs). Runs in both trees.
+# the subsystem, and imports from system DLLs only (no MinGW runtime DLLs); MANIFEST: the
+# embedded application manifest too (supported Windows versions, DPI awareness). Runs in both trees.
 function(lesamo_add_pe_check)
-    cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;TARGET;SUBSYSTEM" "")
+    cmake_parse_arguments(PARSE_ARGV 0 arg "MANIFEST" "NAME;TARGET;SUBSYSTEM" "")
     if(NOT arg_NAME OR NOT arg_TARGET OR NOT arg_SUBSYSTEM MATCHES "^(console|windows)$")
         message(FATAL_ERROR "lesamo_add_pe_check: NAME, TARGET and SUBSYSTEM console|windows are required")
+    endif()
+    set(manifest)
+    if(arg_MANIFEST)
+        set(manifest --manifest)
     endif()
     add_test(NAME ${LESAMO_WINDOWS_TEST_PREFIX}${arg_NAME}
              COMMAND bash ${LESAMO_WINE_DIR}/pe-check.sh --objdump ${LESAMO_OBJDUMP}
                      --machine ${LESAMO_PE_MACHINE} --subsystem ${arg_SUBSYSTEM}
-                     $<TARGET_FILE:${arg_TARGET}>)
+                     ${manifest} $<TARGET_FILE:${arg_TARGET}>)
     set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}${arg_NAME} PROPERTIES TIMEOUT 60 LABELS pe)
 endfunction()

@@ -44,6 +44,14 @@ void StepRestore();
 /// F1: the help command has nothing behind it; no window appears and the dialog stays.
 void StepHelp();
 
+// ---- The layout at the screen's scale (LayoutSteps.cpp) ----
+
+/// "DPI": the screen and the dialog in front (the About box when open, else the main dialog)
+/// are at DPI dots per inch; the dialog is its 96 DPI size grown by DPI / 96, its controls lie
+/// inside it and apart, every text fits its control, and the reader picture is drawn at that
+/// scale, whole and centred in its frame.
+void StepLayout(const std::string& argument);
+
 // ---- Files in %windir% (FileSteps.cpp) ----
 
 /// "NAME=SOURCE": puts SOURCE into %windir% as NAME before the program starts.

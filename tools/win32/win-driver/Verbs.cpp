@@ -31,6 +31,7 @@ const Verb kVerbs[] = {
     {"help", true, [](const std::string&) { StepHelp(); }},
     {"minimize", true, [](const std::string&) { StepMinimize(); }},
     {"restore", true, [](const std::string&) { StepRestore(); }},
+    {"layout", true, &StepLayout},
     {"shot", true, &Screenshot},
     {"end", true, &RunEnd},
     {"file", false, [](const std::string& argument) { StepFile(argument, true); }},
@@ -64,6 +65,7 @@ const char kUsage[] = "Usage: win-driver [OPTIONS] PROGRAM STEP...\n"
                       "  close-about:HOW     ok, enter or escape\n"
                       "  help                press F1\n"
                       "  minimize, restore   minimise the main dialog, restore it\n"
+                      "  layout:DPI          the dialog in front at DPI: size, controls, texts, picture\n"
                       "  shot:NAME.png       screenshot of the program's windows\n"
                       "  end:HOW[:BOXES]     ok, cancel, escape or close; BOXES: the files whose failure boxes\n"
                       "                      (\"Error: Create File: NAME.INI \") appear on the way, in order,\n"
