@@ -5,17 +5,21 @@ include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)
 set(LESAMO_UI_SHOTS ${CMAKE_BINARY_DIR}/screenshots)
 set(LESAMO_UI_DATA ${CMAKE_SOURCE_DIR}/tests/data)
 
-# lesamo_add_ui_test(<name> PORTS <comN=B>... [ENV <NAME=VALUE>...] STEPS <step>...)
-# Steps as in `win-driver` without arguments; "sim:comN=B" replugs a port meanwhile.
+# lesamo_add_ui_test(<name> PORTS <comN=B>... [ENV <NAME=VALUE>...] [PROGRAM <exe>] STEPS <step>...)
+# Steps as in `win-driver` without arguments; "sim:comN=B" replugs a port meanwhile. PROGRAM
+# is the lesamo.exe to drive (default: the one of this tree).
 function(lesamo_add_ui_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PORTS;ENV;STEPS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "PROGRAM" "PORTS;ENV;STEPS")
+    if(NOT arg_PROGRAM)
+        set(arg_PROGRAM $<TARGET_FILE:lesamo>)
+    endif()
     set(options --shots ${LESAMO_UI_SHOTS} --timeout 75)
     foreach(assignment IN LISTS arg_ENV)
         list(APPEND options --env ${assignment})
     endforeach()
     lesamo_add_wine_test(NAME ui.${name}
         COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ui/driver.sh $<TARGET_FILE:win-driver> ${options}
-                -- $<TARGET_FILE:lesamo> ${arg_STEPS}
+                -- ${arg_PROGRAM} ${arg_STEPS}
         PORTS ${arg_PORTS}
         XVFB DRIVER TIMEOUT 90 LABELS ui)
 endfunction()
