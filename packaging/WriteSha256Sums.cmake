@@ -1,4 +1,4 @@
-# Part of the zip's install: writes SHA256SUMS over the files LESAMO_SUMMED as they were just
+# Run by the zip's install: writes SHA256SUMS over the files LESAMO_SUMMED as they were just
 # installed, one "HASH  NAME" line each (sha256sum's format), with Windows line ends.
 set(dir "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
 set(sums "")
