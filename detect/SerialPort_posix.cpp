@@ -80,11 +80,7 @@ public:
         ::flock(m_fd.Get(), LOCK_UN);
     }
 
-    void Configure(const LineSettings& settings) override
-    {
-        ApplyLine(settings);
-        m_pauses.Restart();
-    }
+    void Configure(const LineSettings& settings) override { ApplyLine(settings); }
 
     void SetLine(ControlLine line, bool on) override
     {
@@ -94,7 +90,9 @@ public:
 
     void Pause(std::chrono::milliseconds time) override
     {
-        const timespec deadline = ToTimespec(m_pauses.Next(WaitClockNow(), time).time_since_epoch());
+        // As long as asked for from now, whatever the change before it cost: a line must keep
+        // its level for the whole wait.
+        const timespec deadline = ToTimespec((WaitClockNow() + time).time_since_epoch());
         while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {}
     }
 
@@ -183,7 +181,6 @@ private:
 
     FileDescriptor m_fd;
     termios m_saved;
-    PauseSchedule m_pauses;
     ReadTimeouts m_timeouts{0, 0, 0};
 };
 

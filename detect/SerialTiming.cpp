@@ -1,4 +1,4 @@
-// How long the termios back end waits: the Win32 read time-outs and the paced pauses.
+// How long the termios back end waits for a read: the Win32 read time-outs.
 #include "detect/SerialTiming.h"
 
 #include <algorithm>
@@ -37,15 +37,6 @@ std::optional<WaitClock::duration> ReadTimer::WaitLeft(WaitClock::time_point now
         left = left ? std::min(*left, intervalLeft) : intervalLeft;
     }
     return left;
-}
-
-WaitClock::time_point PauseSchedule::Next(WaitClock::time_point now, std::chrono::milliseconds time)
-{
-    if (!m_started || now - m_deadline > kMaxLag)
-        m_deadline = now;
-    m_started = true;
-    m_deadline += time;
-    return m_deadline;
 }
 
 }  // namespace lesamo

@@ -1,5 +1,5 @@
-// How long the termios back end waits: the Win32 read time-outs of one read, and the paced
-// pauses of a control-line pattern, worked out on clock readings that the caller takes.
+// How long the termios back end waits for a read: the Win32 read time-outs, worked out on
+// clock readings that the caller takes.
 #pragma once
 
 #include <chrono>
@@ -39,25 +39,6 @@ private:
     WaitClock::duration m_interval;
     bool m_anyBytes = false;
     WaitClock::time_point m_lastBytes{};
-};
-
-/// The ends of a pattern's pauses. Each pause ends at an absolute deadline, so the small
-/// overshoot of one is taken out of the next instead of adding up over a pattern. A deadline
-/// far behind (the process was stopped) is not caught up on: the next pause keeps its length.
-class PauseSchedule {
-public:
-    /// A new pattern: its first pause counts from its own start, so setting the line up and
-    /// the changes before it take nothing off it.
-    void Restart() { m_started = false; }
-
-    /// The deadline of a pause of `time` that begins at `now`.
-    WaitClock::time_point Next(WaitClock::time_point now, std::chrono::milliseconds time);
-
-private:
-    static constexpr WaitClock::duration kMaxLag = std::chrono::milliseconds(10);
-
-    WaitClock::time_point m_deadline{};
-    bool m_started = false;
 };
 
 }  // namespace lesamo

@@ -16,6 +16,8 @@ gtest_discover_tests(lesamo_tests TEST_PREFIX "${prefix}" DISCOVERY_TIMEOUT 60)
 
 add_subdirectory(terminal)
 if(NOT LESAMO_SANITIZE)
+    # The probes on a real UART driver, in a guest under qemu (and the line shim for Wine).
+    add_subdirectory(uart)
     # The layering holds: the core includes nothing of ui/, platform headers only in platform
     # files. And the house style's checks over this build (clang-tidy, cppcheck).
     add_test(NAME layering COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/layering.sh ${CMAKE_SOURCE_DIR})

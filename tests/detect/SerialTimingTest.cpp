@@ -1,5 +1,5 @@
-// How long the termios back end waits, on made-up clock readings: the Win32 read time-outs
-// of one read and the deadlines of a pattern's pauses.
+// How long the termios back end waits for a read, on made-up clock readings: the Win32 read
+// time-outs.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -53,35 +53,6 @@ TEST(ReadTimer, TheSoonerOfIntervalAndTotalEndsTheRead)
     EXPECT_EQ(std::optional(WaitClock::duration(25ms)), timer.WaitLeft(At(15ms)));  // interval
     timer.BytesArrived(At(90ms));
     EXPECT_EQ(std::optional(WaitClock::duration(6ms)), timer.WaitLeft(At(95ms)));  // total
-}
-
-TEST(PauseSchedule, FirstPauseCountsFromItsOwnStart)
-{
-    PauseSchedule pauses;
-    EXPECT_EQ(At(43ms), pauses.Next(At(3ms), 40ms));
-}
-
-TEST(PauseSchedule, OvershootOfOnePauseIsTakenOutOfTheNext)
-{
-    PauseSchedule pauses;
-    pauses.Next(kStart, 40ms);
-    EXPECT_EQ(At(160ms), pauses.Next(At(42ms), 120ms));
-    EXPECT_EQ(At(200ms), pauses.Next(At(170ms), 40ms));  // 10 ms behind: still caught up
-}
-
-TEST(PauseSchedule, DeadlineFarBehindIsNotCaughtUpOn)
-{
-    PauseSchedule pauses;
-    pauses.Next(kStart, 40ms);
-    EXPECT_EQ(At(91ms), pauses.Next(At(51ms), 40ms));  // 11 ms behind: a full pause
-}
-
-TEST(PauseSchedule, RestartMakesTheNextPauseCountFromItsStart)
-{
-    PauseSchedule pauses;
-    pauses.Next(kStart, 40ms);
-    pauses.Restart();
-    EXPECT_EQ(At(45ms), pauses.Next(At(5ms), 40ms));
 }
 
 }  // namespace

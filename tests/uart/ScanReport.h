@@ -1,0 +1,10 @@
+// One scan of com1..com4 on the platform's serial back end, reported one port a line.
+#pragma once
+
+namespace lesamo::test {
+
+/// Scans the system's ports and prints "comN <kind>" for each (kind: kavirex3, krm or none).
+/// Returns the scan's result (resultOk when a reader was found).
+int ReportScan();
+
+}  // namespace lesamo::test
