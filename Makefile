@@ -1,4 +1,4 @@
-# The two commands of the README: `make demo` and `make test`. Everything else is a step of them.
+# The commands of the README: `make demo`, `make test` and `make dist`. Everything else is a step of them.
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 .DELETE_ON_ERROR:
@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 PRESETS := native native-asan fuzz win64 win32
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build test demo run clean $(addprefix build-,$(PRESETS))
+.PHONY: all deps build test dist demo run clean $(addprefix build-,$(PRESETS))
 
 all: build
 
@@ -34,6 +34,11 @@ test: build
 	    echo "win32.* Wine tests skipped: $$why"; \
 	fi; \
 	exit $$status
+
+# The releases in build/dist/: the Debian package of the native tree (checked with lintian)
+# and the zip of the shipped i686 program.
+dist: deps build-native build-win32
+	@scripts/dist.sh --deb build/native --zip build/win32 build/dist
 
 # The main job against simulated readers in a throwaway Wine-style prefix.
 demo: deps build-native

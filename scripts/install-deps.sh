@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and the demo need, when missing, on any
-# Debian 12 down to a minimal one with only git and make. apt-get as root, through sudo
-# otherwise. Safe to run again: installs nothing that is there.
+# Installs the Debian packages that building, testing, the releases and the demo need, when
+# missing, on any Debian 12 down to a minimal one with only git and make. apt-get as root,
+# through sudo otherwise. Safe to run again: installs nothing that is there.
 #
 # Where the kernel runs 32-bit code (scripts/runs-32bit.sh), it also adds the i386
 # architecture and the 32-bit Wine loader, so that the tests run the shipped i686 lesamo.exe;
@@ -18,6 +18,9 @@ packages=(
     # Marlett and dialog fonts, without which caption buttons show "r" and texts are clipped.
     wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick librsvg2-bin
     util-linux procps file ca-certificates
+    # make dist and its tests: dpkg-shlibdeps for the package's Depends, lintian, man and groff
+    # to render the manual pages, unzip for the Windows download.
+    dpkg-dev lintian man-db groff-base unzip
     # The serial line tests: a guest with emulated UARTs (its kernel is fetched by the build
     # with apt-get download), and the i386 build of the line shim for the 32-bit Wine loader.
     qemu-system-x86 cpio gcc-multilib

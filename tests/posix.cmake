@@ -24,4 +24,7 @@ if(NOT LESAMO_SANITIZE)
     add_test(NAME static-checks
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/static-checks.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
     set_tests_properties(layering static-checks PROPERTIES TIMEOUT 900 LABELS static)
+    # The Debian package made, checked and its programs run as installed (tests/dist/deb.sh).
+    add_test(NAME dist.deb COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/dist/deb.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+    set_tests_properties(dist.deb PROPERTIES TIMEOUT 180 LABELS "dist;terminal")
 endif()

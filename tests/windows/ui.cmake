@@ -5,18 +5,23 @@ include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)
 set(LESAMO_UI_SHOTS ${CMAKE_BINARY_DIR}/screenshots)
 set(LESAMO_UI_DATA ${CMAKE_SOURCE_DIR}/tests/data)
 
-# lesamo_add_ui_test(<name> PORTS <comN=B>... [ENV <NAME=VALUE>...] [DPI <n>] STEPS <step>...)
+# lesamo_add_ui_test(<name> PORTS <comN=B>... [ENV <NAME=VALUE>...] [DPI <n>] [PROGRAM <exe>]
+#                    STEPS <step>...)
 # Steps as in `win-driver` without arguments; "sim:comN=B" replugs a port meanwhile. DPI: the
-# screen's scale (96 when not given).
+# screen's scale (96 when not given). PROGRAM is the lesamo.exe to drive (default: the one of
+# this tree).
 function(lesamo_add_ui_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "DPI" "PORTS;ENV;STEPS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "DPI;PROGRAM" "PORTS;ENV;STEPS")
+    if(NOT arg_PROGRAM)
+        set(arg_PROGRAM $<TARGET_FILE:lesamo>)
+    endif()
     set(options --shots ${LESAMO_UI_SHOTS} --timeout 75)
     foreach(assignment IN LISTS arg_ENV)
         list(APPEND options --env ${assignment})
     endforeach()
     lesamo_add_wine_test(NAME ui.${name}
         COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ui/driver.sh $<TARGET_FILE:win-driver> ${options}
-                -- $<TARGET_FILE:lesamo> ${arg_STEPS}
+                -- ${arg_PROGRAM} ${arg_STEPS}
         PORTS ${arg_PORTS} DPI ${arg_DPI}
         XVFB DRIVER TIMEOUT 90 LABELS ui)
 endfunction()
