@@ -170,15 +170,20 @@ static int ModemLines(int fd, unsigned long request, void* argument)
     return 0;
 }
 
+/* The modem-line calls are answered here, any other goes on to `real`. */
+static int Ioctl(int (*real)(int, unsigned long, ...), int fd, unsigned long request, va_list args)
+{
+    void* argument = va_arg(args, void*);
+    return ModemLines(fd, request, argument) == 0 ? 0 : real(fd, request, argument);
+}
+
 int ioctl(int fd, unsigned long request, ...)
 {
     va_list args;
     va_start(args, request);
-    void* argument = va_arg(args, void*);
+    const int result = Ioctl(g_ioctl, fd, request, args);
     va_end(args);
-    if (ModemLines(fd, request, argument) == 0)
-        return 0;
-    return g_ioctl(fd, request, argument);
+    return result;
 }
 
 /* i386 programs built with 64-bit time_t (Wine's among them) call ioctl by this name. */
@@ -186,11 +191,9 @@ int __ioctl_time64(int fd, unsigned long request, ...)
 {
     va_list args;
     va_start(args, request);
-    void* argument = va_arg(args, void*);
+    const int result = Ioctl(g_ioctlTime64, fd, request, args);
     va_end(args);
-    if (ModemLines(fd, request, argument) == 0)
-        return 0;
-    return g_ioctlTime64(fd, request, argument);
+    return result;
 }
 
 int close(int fd)

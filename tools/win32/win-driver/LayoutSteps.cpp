@@ -74,45 +74,49 @@ LOGFONTA ControlFont(HWND control, const DialogTemplate& tmpl, int dpi)
     return TemplateFont(tmpl, dpi);
 }
 
-/// The extent of `text` in `font`: DrawText's rectangle for `flags`, `width` wide to start.
-SIZE TextExtent(const LOGFONTA& font, const std::string& text, UINT flags, int width)
+/// What `measure` finds out on a screen DC with `font` selected.
+template <typename Measure>
+auto Measured(const LOGFONTA& font, Measure measure)
 {
     const Font made(font);
     const HDC dc = GetDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, made.Handle());
-    RECT r{0, 0, width, 0};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags | DT_CALCRECT);
+    const auto result = measure(dc);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return {r.right - r.left, r.bottom - r.top};
+    return result;
+}
+
+/// The extent of `text` in `font`: DrawText's rectangle for `flags`, `width` wide to start.
+SIZE TextExtent(const LOGFONTA& font, const std::string& text, UINT flags, int width)
+{
+    return Measured(font, [&](HDC dc) {
+        RECT r{0, 0, width, 0};
+        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags | DT_CALCRECT);
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    });
 }
 
 /// The em height of `font`: its cell without the internal leading.
 int EmHeight(const LOGFONTA& font)
 {
-    const Font made(font);
-    const HDC dc = GetDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, made.Handle());
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return metrics.tmHeight - metrics.tmInternalLeading;
+    return Measured(font, [](HDC dc) {
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        return metrics.tmHeight - metrics.tmInternalLeading;
+    });
 }
 
 /// The dialog manager's base units of `font`: the alphabet's average width, the cell height.
 SIZE BaseUnits(const LOGFONTA& font)
 {
-    const Font made(font);
-    const HDC dc = GetDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, made.Handle());
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    SIZE alphabet{};
-    GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return {(alphabet.cx / 26 + 1) / 2, metrics.tmHeight};
+    return Measured(font, [](HDC dc) {
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        SIZE alphabet{};
+        GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &alphabet);
+        return SIZE{(alphabet.cx / 26 + 1) / 2, metrics.tmHeight};
+    });
 }
 
 int Luminance(std::uint8_t r, std::uint8_t g, std::uint8_t b)
