@@ -16,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -162,7 +163,7 @@ std::vector<Session> FindSessions(const std::vector<Event>& events, const std::m
     std::map<std::string, int> levels;
     // Until every port has had its home setting the guest was still starting: its console and
     // the driver setting up the UARTs are nothing of ours.
-    std::map<unsigned, bool> homesSeen;
+    std::set<unsigned> homesSeen;
     auto end = [&](double ms, const std::string& port) {
         if (open && !open->changes.empty()) {
             open->endMs = ms;
@@ -178,7 +179,7 @@ std::vector<Session> FindSessions(const std::vector<Event>& events, const std::m
         std::string home;
         for (const auto& [port, baud] : homes)
             if (setting->line == Line{baud, 8, 'N', 1}) {
-                homesSeen[baud] = true;
+                homesSeen.insert(baud);
                 home = port;
             }
         if (!home.empty()) {
