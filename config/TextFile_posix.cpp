@@ -1,8 +1,8 @@
 // Whole text files on POSIX. The file's place (a descriptor of its directory and its name there)
-// is found once, component by component, following symbolic links only where they are safe;
-// reading and writing then use that descriptor alone (openat, renameat). A new version goes to
-// a temporary file beside the target, fsync'ed, given the old file's mode (and owner), renamed
-// over the target, and the directory fsync'ed so that the rename itself survives a crash.
+// is found once by the safe chase (common/SafePath_posix.h); reading and writing then use that
+// descriptor alone (openat, renameat). A new version goes to a temporary file beside the target,
+// fsync'ed, given what the old file had besides its bytes (KeptMetadata), renamed over the
+// target, and the directory fsync'ed so that the rename itself survives a crash.
 #include "config/TextFile.h"
 
 #include <fcntl.h>
@@ -12,99 +12,16 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <utility>
 
 #include "common/FileDescriptor_posix.h"
+#include "common/SafePath_posix.h"
+#include "config/KeptMetadata_posix.h"
 
 namespace lesamo {
 namespace {
-
-constexpr int kMaxLinks = 40;  // as the kernel's own limit on a path's symbolic links
-
-/// A symbolic link is followed only when it and the directory that holds it belong to this
-/// user or to root: then nobody else can have chosen where it leads.
-bool SafeToFollow(const struct stat& link, const struct stat& directory)
-{
-    const uid_t self = geteuid();
-    return (link.st_uid == self || link.st_uid == 0) && (directory.st_uid == self || directory.st_uid == 0);
-}
-
-/// The directory descriptor and the name of the file `path` finally names, links followed
-/// (also a dangling one at the end, so that a new file goes to the link's target and the link
-/// stays). 0, or the errno that stopped the chase (EPERM for an unsafe link).
-int Chase(const std::string& path, FileDescriptor& directory, std::string& name)
-{
-    if (path.empty())
-        return ENOENT;
-    std::string rest = path;
-    directory = FileDescriptor(open(rest.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!directory.Valid())
-        return errno;
-    int links = 0;
-    for (;;) {
-        // The next component; the last one is the file's name.
-        std::size_t start = rest.find_first_not_of('/');
-        if (start == std::string::npos)
-            return EISDIR;  // the path names a directory
-        const std::size_t end = std::min(rest.find('/', start), rest.size());
-        const std::string component = rest.substr(start, end - start);
-        const bool last = rest.find_first_not_of('/', end) == std::string::npos;
-        rest.erase(0, end);
-        if (component == "." || component == "..") {
-            if (last)
-                return EISDIR;
-            if (component == "..")
-                directory = FileDescriptor(openat(directory.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-            if (!directory.Valid())
-                return errno;
-            continue;
-        }
-        if (component.size() > NAME_MAX)
-            return ENAMETOOLONG;
-        struct stat entry {};
-        if (fstatat(directory.Get(), component.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT && last) {
-                name = component;  // a new file
-                return 0;
-            }
-            return errno;
-        }
-        if (S_ISLNK(entry.st_mode)) {
-            struct stat holder {};
-            if (fstat(directory.Get(), &holder) != 0)
-                return errno;
-            if (!SafeToFollow(entry, holder))
-                return EPERM;
-            if (++links > kMaxLinks)
-                return ELOOP;
-            char target[PATH_MAX];
-            const ssize_t length = readlinkat(directory.Get(), component.c_str(), target, sizeof target);
-            if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
-                return length < 0 ? errno : ENAMETOOLONG;
-            // The rest of the path now goes on from where the link leads (its own directory
-            // for a relative one); at the end of the path, the target is the file itself.
-            rest.insert(0, std::string(target, static_cast<std::size_t>(length)) + "/");
-            if (target[0] == '/') {
-                directory = FileDescriptor(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-                if (!directory.Valid())
-                    return errno;
-            }
-            continue;
-        }
-        if (last) {
-            name = component;
-            return 0;
-        }
-        directory = FileDescriptor(
-            openat(directory.Get(), component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!directory.Valid())
-            return errno;
-    }
-}
 
 /// Holds back, while it lives, every signal that would end the program from outside (Ctrl-C,
 /// a hang-up, kill, a timer, a broken pipe...), so that a temporary file is always renamed or
@@ -208,15 +125,13 @@ mode_t NewFileMode()
 
 }  // namespace
 
-struct TextFile::Place {
-    FileDescriptor directory;
-    std::string name;
+struct TextFile::Place : PathPlace {
     int error = 0;  // why the place could not be found, 0 when it was
 };
 
 TextFile::TextFile(const std::string& path) : m_place(std::make_unique<Place>())
 {
-    m_place->error = Chase(path, m_place->directory, m_place->name);
+    m_place->error = FindSafePlace(path, *m_place);
     if (m_place->error == 0) {
         // Readable, the directory can also be fsync'ed after the rename.
         FileDescriptor readable(openat(m_place->directory.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -279,6 +194,9 @@ WriteOutcome TextFile::Write(std::string_view text)
     // faccessat with the effective ids lets root write anything, as root can.
     if (exists && (!S_ISREG(old.st_mode) || faccessat(directory, name, W_OK, AT_EACCESS) != 0))
         return WriteOutcome::CreateFailed;
+    KeptMetadata kept;
+    if (exists && !kept.Read(directory, m_place->name, old))
+        return WriteOutcome::CreateFailed;
 
     const SignalsHeld held;
     TemporaryFile temporary(directory, m_place->name);
@@ -287,12 +205,10 @@ WriteOutcome TextFile::Write(std::string_view text)
         return WriteOutcome::CreateFailed;
     if (!WriteAll(fd.Get(), TextToDisk(text)))
         return WriteOutcome::WriteFailed;
-    // The new file is 0600; the programs that read it need the old file's access. The owner is
-    // set first because changing it clears set-id bits.
-    if (exists && geteuid() == 0 && fchown(fd.Get(), old.st_uid, old.st_gid) != 0)
-        return WriteOutcome::WriteFailed;
-    if (fchmod(fd.Get(), exists ? old.st_mode & 07777 : NewFileMode()) != 0)
-        return WriteOutcome::WriteFailed;
+    // The new file is 0600 and this user's; the programs that read it need the old file's
+    // access. A file that cannot have it is not put in the old one's place.
+    if (exists ? !kept.ApplyTo(fd.Get()) : fchmod(fd.Get(), NewFileMode()) != 0)
+        return WriteOutcome::CreateFailed;
     if (fsync(fd.Get()) != 0 || !fd.Close())
         return WriteOutcome::WriteFailed;
 

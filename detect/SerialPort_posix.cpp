@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@
 #include <utility>
 
 #include "common/FileDescriptor_posix.h"
+#include "common/SafePath_posix.h"
+#include "detect/SavedLine_posix.h"
 #include "detect/SerialPort.h"
 #include "detect/SerialTiming.h"
 #include "detect/WaitClock_posix.h"
@@ -57,12 +60,12 @@ bool SameLine(const termios& a, const termios& b)
 // The line that a probe holds right now, for ReleaseHeldPortAfterSignal: its descriptor is
 // published only after its saved settings are complete, and withdrawn before the port gives
 // the line back itself.
-termios g_heldSettings{};
+SavedLine g_heldSettings{};
 volatile std::sig_atomic_t g_heldLine = -1;
 
 class PosixSerialPort : public SerialPort {
 public:
-    PosixSerialPort(FileDescriptor fd, const termios& saved) : m_fd(std::move(fd)), m_saved(saved)
+    PosixSerialPort(FileDescriptor fd, const SavedLine& saved) : m_fd(std::move(fd)), m_saved(saved)
     {
         g_heldSettings = m_saved;
         std::atomic_signal_fence(std::memory_order_seq_cst);
@@ -73,7 +76,7 @@ public:
     {
         g_heldLine = -1;
         std::atomic_signal_fence(std::memory_order_seq_cst);
-        ::tcsetattr(m_fd.Get(), TCSANOW, &m_saved);
+        RestoreLine(m_fd.Get(), m_saved);
         // The exclusive flag lives in the tty, not in our descriptor: it would outlast us
         // while anyone else keeps the device open.
         ::ioctl(m_fd.Get(), TIOCNXCL);
@@ -180,21 +183,39 @@ private:
     }
 
     FileDescriptor m_fd;
-    termios m_saved;
+    SavedLine m_saved;
     ReadTimeouts m_timeouts{0, 0, 0};
 };
+
+/// The character device `path` leads to, through safe links only (FindSafePlace): anything else
+/// in a port's place (a regular file, a FIFO, a directory) is no port and is not opened.
+FileDescriptor OpenPortDevice(const std::string& path)
+{
+    PathPlace place;
+    struct stat found {};
+    if (path.empty() || FindSafePlace(path, place) != 0 ||
+        ::fstatat(place.directory.Get(), place.name.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISCHR(found.st_mode))
+        return FileDescriptor();
+    // O_NONBLOCK: a port without carrier must not hold up the open. O_NOFOLLOW: a link put in
+    // the device's place since it was found is not followed.
+    FileDescriptor fd(::openat(place.directory.Get(), place.name.c_str(),
+                               O_RDWR | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    struct stat opened {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &opened) != 0 || !S_ISCHR(opened.st_mode) ||
+        opened.st_rdev != found.st_rdev)
+        return FileDescriptor();
+    return fd;
+}
 
 class PosixPorts : public PortOpener {
 public:
     std::unique_ptr<SerialPort> Open(const std::string& name) override
     {
-        const std::string path = PortDevicePath(name);
-        if (path.empty())
-            return nullptr;
-        // O_NONBLOCK: a port without carrier must not hold up the open.
-        FileDescriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        FileDescriptor fd = OpenPortDevice(PortDevicePath(name));
         termios saved{};
-        if (!fd.Valid() || ::tcgetattr(fd.Get(), &saved) != 0)
+        SavedLine line{};
+        if (!fd.Valid() || ::tcgetattr(fd.Get(), &saved) != 0 || !SaveLine(fd.Get(), line))
             return nullptr;  // missing, or no serial line behind the name
         // Another program holding the line (our lock, or its TIOCEXCL) makes it "in use".
         // open() lets root through a TIOCEXCL line, so the flag is asked for as well: taking
@@ -211,7 +232,7 @@ public:
         raw.c_cc[VMIN] = 0;
         raw.c_cc[VTIME] = 0;
         ::tcsetattr(fd.Get(), TCSANOW, &raw);
-        return std::make_unique<PosixSerialPort>(std::move(fd), saved);
+        return std::make_unique<PosixSerialPort>(std::move(fd), line);
     }
 };
 
@@ -219,11 +240,11 @@ public:
 
 void ReleaseHeldPortAfterSignal() noexcept
 {
-    // tcsetattr and ioctl are plain system calls; the lock goes with the process.
+    // Plain system calls; the lock goes with the process.
     const int fd = g_heldLine;
     if (fd < 0)
         return;
-    ::tcsetattr(fd, TCSANOW, &g_heldSettings);
+    RestoreLine(fd, g_heldSettings);
     ::ioctl(fd, TIOCNXCL);
 }
 

@@ -1,6 +1,7 @@
 // The Wine prefix and the devices behind com1..com4 in it.
 #include "detect/WinePrefix_posix.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "common/SafePath_posix.h"
 #include "detect/PortName.h"
 
 namespace lesamo {
@@ -31,10 +33,16 @@ std::string PortDevicePath(const std::string& name)
     if (prefix.empty())
         return {};
     std::string entry = prefix + "/dosdevices/" + name;
+    // Examined as it will be opened: through safe links only. An entry behind a link of
+    // somebody else's is not "absent", or that user could send the search to /dev/ttyS*.
+    PathPlace place;
+    int error = FindSafePlace(entry, place, LastLink::Keep);
     struct stat info {};
-    if (::lstat(entry.c_str(), &info) == 0)
+    if (error == 0 && ::fstatat(place.directory.Get(), place.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        error = errno;
+    if (error == 0)
         return entry;
-    if (errno != ENOENT)
+    if (error != ENOENT)
         return {};
     return std::string("/dev/ttyS") + static_cast<char>(name[3] - 1);
 }

@@ -15,7 +15,8 @@ std::string WinePrefix();
 /// even as a dangling link (which then fails to open, as under Wine); /dev/ttyS(N-1) only
 /// when the entry is truly absent (ENOENT), as Wine hands those devices out. Empty, so no
 /// port, for any other name and when the entry cannot be examined (no permission, a name
-/// too long, a prefix that is no directory).
+/// too long, a prefix that is no directory, a symbolic link on the way that is not safe to
+/// follow: see FindSafePlace). The path is opened through the same safe chase.
 std::string PortDevicePath(const std::string& name);
 
 }  // namespace lesamo

@@ -278,9 +278,10 @@ case_not_a_terminal() {
     [[ $(wc -l <"$WORK/err") == 1 ]] || fail "standard error: $(cat "$WORK/err")"
     grep -q "terminal" "$WORK/err" || fail "standard error: $(cat "$WORK/err")"
     [[ ! -s $WORK/out ]] || fail "wrote to standard output"
-    # Half a terminal is no terminal either; an unknown terminal type cannot be driven.
+    # Half a terminal is no terminal either; an unknown terminal type cannot be driven, nor one
+    # without cursor addressing.
     local redirect
-    for redirect in ">$WORK/out" "</dev/null" "TERM=no-such-terminal"; do
+    for redirect in ">$WORK/out" "</dev/null" "TERM=no-such-terminal" "TERM=dumb"; do
         if [[ $redirect == TERM=* ]]; then
             start_app 80 24 "2>$WORK/err" "$redirect"
         else

@@ -40,12 +40,14 @@ constexpr char kUsage[] =
     "  --link-dir DIR  makes DIR/comN a symbolic link to the port's device (for Wine:\n"
     "                  $WINEPREFIX/dosdevices); the links are removed on exit\n"
     "  --ready FILE    once all ports are up, writes one line \"comN PATH\" per port to FILE\n"
-    "                  (replaced atomically); every later change of a port adds a line\n"
+    "                  (replaced atomically); every later change of a port adds a line;\n"
+    "                  when it cannot be written, the simulator ends with status 1\n"
     "  --log FILE      event log (default: standard error), one line per event, time in ms\n"
     "\n"
     "Lines \"PORT=BEHAVIOUR\" on standard input change a port while running: the old device is\n"
     "unplugged and a new one plugged in (\"com2=none\" just unplugs). End of input does not end\n"
-    "the simulator; SIGTERM or SIGINT removes the links and ends it.\n";
+    "the simulator; SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1 or SIGUSR2 removes the links\n"
+    "and ends it.\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -88,7 +90,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!logFile.empty()) {
-        lesamo::FileDescriptor fd(::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
+        lesamo::FileDescriptor fd(::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644));
         if (!fd.Valid()) {
             std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", logFile.c_str(), std::strerror(errno));
             return 2;
@@ -99,15 +101,14 @@ int main(int argc, char** argv)
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGHUP, &action, nullptr);
+    // Every signal that would end it from outside: the links it made must not outlive it.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2})
+        ::sigaction(signal, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
 
     if (!sim.Start()) {
         sim.Stop();
         return 1;
     }
-    sim.Run(g_stop);
-    return 0;
+    return sim.Run(g_stop) ? 0 : 1;
 }

@@ -43,20 +43,20 @@ bool Simulator::Start()
         std::fprintf(stderr, "reader-sim: cannot create %s: %s\n", linkDir.c_str(), std::strerror(errno));
         return false;
     }
+    std::string ready;
     for (const int i : order) {
         if (!Plug(ports[i]))
             return false;
-        m_readyLines.push_back(ports[i].Name() + " " + ports[i].path);
+        ready += ports[i].Name() + " " + ports[i].path + "\n";
     }
-    WriteReady();
-    return true;
+    return WriteReady(ready);
 }
 
-void Simulator::Run(const volatile std::sig_atomic_t& stop)
+bool Simulator::Run(const volatile std::sig_atomic_t& stop)
 {
     std::string input;
     bool stdinOpen = true;
-    while (!stop) {
+    while (!stop && !m_readyFailed) {
         std::vector<pollfd> fds;
         if (stdinOpen)
             fds.push_back({0, POLLIN, 0});
@@ -79,6 +79,7 @@ void Simulator::Run(const volatile std::sig_atomic_t& stop)
     }
     g_log.Write("stopping");
     Stop();
+    return !m_readyFailed;
 }
 
 void Simulator::Stop()
@@ -158,19 +159,33 @@ bool Simulator::UpdateLink(const Port& p)
     return true;
 }
 
-void Simulator::WriteReady()
+bool Simulator::WriteReady(const std::string& text)
 {
     if (readyFile.empty())
-        return;
-    std::string text;
-    for (const std::string& line : m_readyLines)
-        text += line + "\n";
+        return true;
+    // Made whole beside it and renamed into place, so a waiting script never sees half of it;
+    // a link of somebody else's in the temporary file's place is not followed (O_EXCL).
     const std::string temp = readyFile + ".tmp" + std::to_string(::getpid());
-    FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd.Valid() || ::write(fd.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
+    ::unlink(temp.c_str());
+    m_ready = FileDescriptor(::open(temp.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!m_ready.Valid() || ::write(m_ready.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
         ::rename(temp.c_str(), readyFile.c_str()) != 0) {
-        g_log.Write("cannot write %s: %s", readyFile.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "reader-sim: cannot write %s: %s\n", readyFile.c_str(), std::strerror(errno));
         ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+void Simulator::AnnounceChange(const Port& p)
+{
+    if (!m_ready.Valid())
+        return;
+    // One line added in one write: a reader of the file sees the line whole or not at all.
+    const std::string line = p.Name() + " " + p.path + "\n";
+    if (::write(m_ready.Get(), line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+        std::fprintf(stderr, "reader-sim: cannot write %s: %s\n", readyFile.c_str(), std::strerror(errno));
+        m_readyFailed = true;
     }
 }
 
@@ -213,8 +228,7 @@ void Simulator::Command(const std::string& line)
         order.push_back(p.index);
     if (!Plug(p))
         g_log.Write("%s could not be plugged in", p.Name().c_str());
-    m_readyLines.push_back(p.Name() + " " + p.path);
-    WriteReady();
+    AnnounceChange(p);
 }
 
 Port* Simulator::PortOfWatch(int watch)
@@ -256,10 +270,8 @@ void Simulator::Hangup(Port& p)
 {
     g_log.Write("%s hangup", p.Name().c_str());
     Unplug(p);
-    if (Plug(p)) {
-        m_readyLines.push_back(p.Name() + " " + p.path);
-        WriteReady();
-    }
+    if (Plug(p))
+        AnnounceChange(p);
 }
 
 }  // namespace lesamo::sim

@@ -104,7 +104,12 @@ bool Terminal::Start(std::string& error)
     // handler would end the process with status 1, the status of a successful OK).
     CatchEndingSignals();
     g_screen = newterm(nullptr, stdout, stdin);
-    if (g_screen == nullptr) {
+    // A type without cursor addressing ("dumb", which editors' shell buffers and job runners
+    // set) would show one garbled line while the keys still act, so that a blind Enter wrote
+    // both files: it is refused as an unknown type is. Nothing has been drawn yet.
+    const char* const cursorAddress = g_screen != nullptr ? tigetstr("cup") : nullptr;
+    if (cursorAddress == nullptr || cursorAddress == reinterpret_cast<const char*>(-1)) {
+        Stop();
         const char* type = std::getenv("TERM");
         error = std::string("cannot drive the terminal type \"") + (type != nullptr ? type : "") +
                 "\" (set TERM to your terminal, e.g. xterm)";
