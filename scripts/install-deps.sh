@@ -26,6 +26,8 @@ packages=(
     qemu-system-x86 cpio gcc-multilib
     # xmllint: the manifest embedded in lesamo.exe is checked as XML.
     libxml2-utils
+    # setfacl and getfacl: the tests that a replaced file keeps its ACL.
+    acl
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

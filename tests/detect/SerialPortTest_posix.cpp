@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -19,6 +22,8 @@
 
 #include "detect/ReaderDetector.h"
 #include "tests/fakes/RecordingNotice.h"
+#include "tests/support/ConfigTestFiles.h"
+#include "tests/support/LineSpeed_posix.h"
 #include "tests/support/ReaderSimProcess_posix.h"
 
 namespace lesamo::test {
@@ -173,6 +178,26 @@ void Repoint(const std::string& link, const std::string& target)
     fs::create_symlink(target, link);
 }
 
+// Tells whether anybody opened `path` since the watch was set.
+class OpenWatch {
+public:
+    explicit OpenWatch(const std::string& path) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        EXPECT_LE(0, ::inotify_add_watch(m_fd, path.c_str(), IN_OPEN)) << path;
+    }
+    ~OpenWatch() { ::close(m_fd); }
+    OpenWatch(const OpenWatch&) = delete;
+    OpenWatch& operator=(const OpenWatch&) = delete;
+    bool Opened() const
+    {
+        alignas(inotify_event) char events[4096];
+        return ::read(m_fd, events, sizeof events) > 0;
+    }
+
+private:
+    int m_fd;
+};
+
 // A detector on the system's ports with a simulator behind com1..com4.
 struct SimulatedPorts {
     explicit SimulatedPorts(const std::vector<std::string>& ports) : sim(ports) {}
@@ -246,22 +271,47 @@ TEST(OpenPort, WhatIsNoSerialLineFailsAtOnce)
     struct Case {
         const char* what;
         std::string target;  // where com4 leads; empty: as the simulator left it
+        bool neverOpened;    // no device node: opening it could wake a program waiting on it
     } const kCases[] = {
-        {"device missing (dangling link)", ""},
-        {"regular file", dir + "/plain-file"},
-        {"directory", dir + "/a-directory"},
-        {"fifo", dir + "/a-fifo"},
-        {"character device that is no tty", "/dev/null"},
+        {"device missing (dangling link)", "", false},
+        {"regular file", dir + "/plain-file", true},
+        {"directory", dir + "/a-directory", false},
+        {"fifo", dir + "/a-fifo", true},
+        {"character device that is no tty", "/dev/null", false},
     };
     for (const Case& c : kCases) {
         if (!c.target.empty())
             Repoint(p.sim.Link("com4"), c.target);
+        const OpenWatch watch(c.target.empty() ? p.sim.Prefix() : c.target);
         const auto start = Clock::now();
         EXPECT_EQ(resultFailed, p.detector.ProbeKavirex3("com4")) << c.what;
         EXPECT_EQ(resultFailed, p.detector.ProbeKrm("com4")) << c.what;
         EXPECT_LT(MsBetween(start, Clock::now()), 20.0) << c.what;
+        if (c.neverOpened) {
+            EXPECT_FALSE(watch.Opened()) << c.what;
+        }
     }
     EXPECT_TRUE(p.notice.texts.empty());
+}
+
+TEST(OpenPort, FollowsOnlyLinksOfThisUserOrRoot)
+{
+    // Root searching a prefix that nobody can change: nobody may not choose the device.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root: the links must belong to another user";
+    SimulatedPorts p({"com1=kavirex3"});
+    ASSERT_TRUE(p.sim.Ready());
+    const std::string link = p.sim.Link("com1");
+    const std::string dosdevices = p.sim.Prefix() + "/dosdevices";
+    const OpenWatch watch(p.sim.Device("com1"));
+    ASSERT_EQ(0, ::lchown(link.c_str(), 65534, 65534));
+    EXPECT_EQ(resultFailed, p.detector.ProbeKavirex3("com1")) << "nobody's link";
+    ASSERT_EQ(0, ::lchown(link.c_str(), 0, 0));
+    ASSERT_EQ(0, ::chown(dosdevices.c_str(), 65534, 65534));
+    EXPECT_EQ(resultFailed, p.detector.ProbeKavirex3("com1")) << "root's link in nobody's folder";
+    EXPECT_FALSE(watch.Opened());
+    ASSERT_EQ(0, ::chown(dosdevices.c_str(), 0, 0));
+    EXPECT_EQ(resultOk, p.detector.ProbeKavirex3("com1"));
 }
 
 TEST(OpenPort, LineHeldByAnotherProgramIsInUse)
@@ -407,6 +457,41 @@ INSTANTIATE_TEST_SUITE_P(Probes, ProbeOnSilentLine,
                                          ProbeCase{"wake", false, B9600, false, 150}),
                          [](const testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.what); });
 
+TEST(Probes, GiveBackASpeedOfTheLinesOwn)
+{
+    // struct termios cannot hold 250000 baud: a line saved and restored with it comes back at
+    // the probe's speed.
+    ReaderSimProcess sim({"com1=silent"});
+    ASSERT_TRUE(sim.Ready());
+    Holder device(sim.Device("com1"));
+    ASSERT_TRUE(SetOwnSpeed(device.Get(), 250000));
+    RecordingNotice notice;
+    CReaderDetector detector(SystemPorts(), notice);
+    EXPECT_EQ(resultNone, detector.ProbeKrm("com1"));
+    EXPECT_EQ(250000u, OwnSpeed(device.Get())) << "after a probe";
+
+    // Ended by a signal while the probe holds the line, as the terminal program's handler does.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        struct sigaction ending {};
+        ending.sa_handler = [](int) {
+            ReleaseHeldPortAfterSignal();
+            ::_exit(0);
+        };
+        ::sigaction(SIGTERM, &ending, nullptr);
+        std::unique_ptr<SerialPort> port = SystemPorts().Open("com1");
+        if (!port)
+            ::_exit(3);
+        port->Configure({9600, 8, Parity::Even, StopBits::One, true});
+        ::raise(SIGTERM);
+        ::_exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(250000u, OwnSpeed(device.Get())) << "after a signal";
+}
+
 struct ReplyCase {
     const char* name;
     const char* behaviour;
@@ -521,8 +606,13 @@ TEST(ReaderSim, PortsAreUnpluggedAndPluggedInAtRunTime)
     SimulatedPorts p({"com2=krm"});
     ASSERT_TRUE(p.sim.Ready());
     EXPECT_EQ(resultOk, p.detector.ProbeKrm("com2"));
+    struct stat announced {};
+    ASSERT_EQ(0, ::stat((p.sim.Prefix() + "/ready").c_str(), &announced));
     ASSERT_TRUE(p.sim.Change("com2=none"));
     EXPECT_EQ(resultFailed, p.detector.ProbeKrm("com2"));
+    struct stat added {};
+    ASSERT_EQ(0, ::stat((p.sim.Prefix() + "/ready").c_str(), &added));
+    EXPECT_EQ(announced.st_ino, added.st_ino) << "a change adds a line; the ready file is not made anew";
     EXPECT_TRUE(fs::is_symlink(p.sim.Link("com2")));
     ASSERT_TRUE(p.sim.Change("com2=krm@0:;;"));
     EXPECT_EQ(fs::path(p.sim.Device("com2")), fs::read_symlink(p.sim.Link("com2")));
@@ -530,6 +620,32 @@ TEST(ReaderSim, PortsAreUnpluggedAndPluggedInAtRunTime)
     EXPECT_EQ(0, p.sim.Stop());
     for (const char* port : {"com1", "com2", "com3", "com4"})
         EXPECT_FALSE(fs::is_symlink(p.sim.Link(port))) << port;
+}
+
+TEST(ReaderSim, EverySignalThatEndsItRemovesTheLinks)
+{
+    for (const int signal : {SIGQUIT, SIGUSR1, SIGUSR2, SIGHUP}) {
+        ReaderSimProcess sim({"com1=silent"});
+        ASSERT_TRUE(sim.Ready());
+        EXPECT_EQ(0, sim.Stop(signal)) << strsignal(signal);
+        EXPECT_FALSE(fs::is_symlink(sim.Link("com1"))) << strsignal(signal);
+    }
+}
+
+TEST(ReaderSim, FollowsNoLinkToItsFilesAndEndsWhenItCannotWriteThem)
+{
+    // A script waiting for the ready file would wait for ever: the simulator ends instead.
+    ReaderSimProcess unwritable({"com1=silent"}, {"--ready", "/nonexistent/lesamo-test/ready"});
+    EXPECT_FALSE(unwritable.Ready());
+    EXPECT_EQ(1, unwritable.Stop());
+    // A log that somebody has pointed elsewhere is not written through the link.
+    TempDir dir;
+    WriteBytes(dir / "victim", "kept\n");
+    fs::create_symlink(dir / "victim", dir / "log");
+    ReaderSimProcess linked({"com1=silent"}, {"--log", (dir / "log").string()});
+    EXPECT_FALSE(linked.Ready());
+    EXPECT_EQ(2, linked.Stop());
+    EXPECT_EQ("kept\n", ReadBytes(dir / "victim"));
 }
 
 TEST(ReaderSim, RejectsWhatItDoesNotUnderstand)

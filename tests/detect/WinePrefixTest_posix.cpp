@@ -19,6 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+uid_t NobodyId()
+{
+    const passwd* nobody = getpwnam("nobody");
+    return nobody ? nobody->pw_uid : 65534;
+}
+
 TEST(PortDevicePath, FallsBackToTtySOnlyWhenTheEntryIsAbsent)
 {
     TempDir dir;
@@ -48,8 +54,7 @@ TEST(PortDevicePath, APrefixThisUserCannotReadHasNoPorts)
     ScopedEnv prefix("WINEPREFIX", (dir / "prefix").c_str());
     const pid_t child = fork();
     if (child == 0) {
-        const passwd* nobody = getpwnam("nobody");
-        const uid_t id = nobody ? nobody->pw_uid : 65534;
+        const uid_t id = NobodyId();
         if (setgid(id) != 0 || setuid(id) != 0)
             _exit(3);
         _exit(PortDevicePath("com1").empty() ? 0 : 1);
@@ -57,6 +62,22 @@ TEST(PortDevicePath, APrefixThisUserCannotReadHasNoPorts)
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
+TEST(PortDevicePath, AnEntryBehindAnotherUsersLinkIsNoPortAndNoFallback)
+{
+    // Were it "absent", nobody could send root's search to /dev/ttyS* (a console, a modem).
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root: the link must belong to another user";
+    TempDir dir;
+    fs::create_directories(dir / "prefix");
+    fs::create_directories(dir / "empty");
+    fs::create_symlink(dir / "empty", dir / "prefix/dosdevices");
+    ASSERT_EQ(0, lchown((dir / "prefix/dosdevices").c_str(), NobodyId(), NobodyId()));
+    ScopedEnv prefix("WINEPREFIX", (dir / "prefix").c_str());
+    EXPECT_EQ("", PortDevicePath("com1"));
+    ASSERT_EQ(0, lchown((dir / "prefix/dosdevices").c_str(), 0, 0));
+    EXPECT_EQ("/dev/ttyS0", PortDevicePath("com1"));  // root's own link: truly absent
 }
 
 TEST(WinePrefix, IsTheSameForThePortsAndTheFilesWithoutHome)

@@ -169,7 +169,7 @@ std::vector<std::string> ReaderSimProcess::PortLog(const std::string& port) cons
     return lines;
 }
 
-int ReaderSimProcess::Stop()
+int ReaderSimProcess::Stop(int signal)
 {
     if (m_commands >= 0) {
         ::close(m_commands);
@@ -177,7 +177,7 @@ int ReaderSimProcess::Stop()
     }
     if (m_pid < 0)
         return m_exitStatus;
-    ::kill(m_pid, SIGTERM);
+    ::kill(m_pid, signal);
     int status = 0;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     pid_t done = 0;

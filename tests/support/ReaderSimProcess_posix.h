@@ -31,8 +31,8 @@ public:
     std::string Log() const;
     /// The log lines of one port ("com2"), without their time stamps.
     std::vector<std::string> PortLog(const std::string& port) const;
-    /// Stops the simulator (SIGTERM) and returns its exit status, -1 when it did not exit.
-    int Stop();
+    /// Stops the simulator with `signal` and returns its exit status, -1 when it did not exit.
+    int Stop(int signal = 15 /* SIGTERM */);
 
 private:
     std::vector<std::string> ReadyLines() const;

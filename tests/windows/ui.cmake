@@ -60,6 +60,15 @@ endfunction()
     lesamo_add_ui_test(flood-and-hangup PORTS com1=flood com2=hangup com4=kavirex3
         STEPS start search:kavirex3@4 about-command close-about:ok search:kavirex3@4 end:cancel)
 
+    # Started from a folder deeper than MAX_PATH characters, the program still names itself
+    # after its file (the warning box's caption), not after a piece of the folder's name.
+    string(REPEAT "d" 90 deep)
+    set(deep ${CMAKE_BINARY_DIR}/deep/${deep}1/${deep}2/${deep}3)
+    add_custom_target(lesamo-in-a-deep-folder ALL
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:lesamo> ${deep}/lesamo.exe DEPENDS lesamo VERBATIM)
+    lesamo_add_ui_test(started-from-a-deep-folder PORTS com1=none PROGRAM ${deep}/lesamo.exe
+        STEPS shell-start search:none end:cancel)
+
     # At 100, 150 and 200 % the dialogs grow with the scale and stay whole: sizes, controls,
     # texts and the picture measured as drawn, and a screenshot of each dialog.
     foreach(dpi 96 144 192)

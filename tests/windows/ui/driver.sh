@@ -25,7 +25,13 @@ run_driver() {
     "$LESAMO_WINE" "$driver" "${options[@]}" "$program" "${steps[@]}"
 }
 for step in "$@"; do
-    if [[ $step == sim:* ]]; then
+    if [[ $step == shell-start ]]; then
+        # Started by Wine's loader as a user starts it from a shell (CreateProcess refuses a
+        # program deeper than MAX_PATH), then driven like any other.
+        echo "-- $step"
+        "$LESAMO_WINE" "$program" &
+        steps+=(attach)
+    elif [[ $step == sim:* ]]; then
         steps+=(detach)
         run_driver || exit
         echo "-- $step"

@@ -65,7 +65,6 @@ void StartProgram()
 
 void AttachProgram()
 {
-    LoadReferenceIcons();
     const DWORD start = GetTickCount();
     while (!g_main) {
         EnumWindows(&FindMainDialog, 0);
@@ -80,6 +79,8 @@ void AttachProgram()
     if (!g_app.hProcess)
         Abort("cannot open the program's process");
     WaitIdle(g_main);
+    // Once the program's dialog is up: one that appears meanwhile would cover the references.
+    LoadReferenceIcons();
     Log("attached to the main dialog");
 }
 
