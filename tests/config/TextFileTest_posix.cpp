@@ -375,7 +375,7 @@ int Replace(const fs::path& file)
 std::string AclOf(const fs::path& file)
 {
     std::string text;
-    const std::string command = "getfacl --omit-header --numeric '" + file.string() + "' 2>&1";
+    const std::string command = "getfacl --omit-header --numeric --absolute-names '" + file.string() + "' 2>&1";
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[256];
         while (fgets(buffer, sizeof buffer, pipe))
