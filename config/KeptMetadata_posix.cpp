@@ -135,8 +135,8 @@ bool KeptMetadata::Read(int directory, const std::string& name, const struct sta
     m_hasAccessControlList = false;
     const AttributeSource file(directory, name);
     struct stat opened {};
-    if (file.Fd() < 0 || fstat(file.Fd(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
-        opened.st_dev != status.st_dev || opened.st_ino != status.st_ino)
+    if (file.Fd() < 0 || fstat(file.Fd(), &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != status.st_dev ||
+        opened.st_ino != status.st_ino)
         return false;
     std::string names;
     if (!file.Names(names))

@@ -31,7 +31,7 @@ private:
 
     struct stat m_status {};
     std::vector<std::pair<std::string, std::string>> m_attributes;  // name, value
-    bool m_hasAccessControlList = false;  // more than the mode says
+    bool m_hasAccessControlList = false;                            // more than the mode says
 };
 
 }  // namespace lesamo

@@ -199,11 +199,10 @@ FileDescriptor OpenPortDevice(const std::string& path)
         return FileDescriptor();
     // O_NONBLOCK: a port without carrier must not hold up the open. O_NOFOLLOW: a link put in
     // the device's place since it was found is not followed.
-    FileDescriptor fd(::openat(place.directory.Get(), place.name.c_str(),
-                               O_RDWR | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    FileDescriptor fd(
+        ::openat(place.directory.Get(), place.name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     struct stat opened {};
-    if (!fd.Valid() || ::fstat(fd.Get(), &opened) != 0 || !S_ISCHR(opened.st_mode) ||
-        opened.st_rdev != found.st_rdev)
+    if (!fd.Valid() || ::fstat(fd.Get(), &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != found.st_rdev)
         return FileDescriptor();
     return fd;
 }

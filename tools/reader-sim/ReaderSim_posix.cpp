@@ -90,7 +90,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!logFile.empty()) {
-        lesamo::FileDescriptor fd(::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644));
+        lesamo::FileDescriptor fd(
+            ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644));
         if (!fd.Valid()) {
             std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", logFile.c_str(), std::strerror(errno));
             return 2;

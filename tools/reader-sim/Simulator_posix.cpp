@@ -167,7 +167,8 @@ bool Simulator::WriteReady(const std::string& text)
     // a link of somebody else's in the temporary file's place is not followed (O_EXCL).
     const std::string temp = readyFile + ".tmp" + std::to_string(::getpid());
     ::unlink(temp.c_str());
-    m_ready = FileDescriptor(::open(temp.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    m_ready = FileDescriptor(
+        ::open(temp.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!m_ready.Valid() || ::write(m_ready.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
         ::rename(temp.c_str(), readyFile.c_str()) != 0) {
         std::fprintf(stderr, "reader-sim: cannot write %s: %s\n", readyFile.c_str(), std::strerror(errno));

@@ -107,8 +107,8 @@ bool Terminal::Start(std::string& error)
     // A type without cursor addressing ("dumb", which editors' shell buffers and job runners
     // set) would show one garbled line while the keys still act, so that a blind Enter wrote
     // both files: it is refused as an unknown type is. Nothing has been drawn yet.
-    const char* const cursorAddress = g_screen != nullptr ? tigetstr("cup") : nullptr;
-    if (cursorAddress == nullptr || cursorAddress == reinterpret_cast<const char*>(-1)) {
+    // ("cup" is a string capability, so tigetstr answers with it or with nullptr, never -1.)
+    if (g_screen == nullptr || tigetstr("cup") == nullptr) {
         Stop();
         const char* type = std::getenv("TERM");
         error = std::string("cannot drive the terminal type \"") + (type != nullptr ? type : "") +
