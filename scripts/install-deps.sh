@@ -45,7 +45,10 @@ apt_install() {
         fi
     fi
     echo "Installing: $*"
-    "${apt[@]}" update -qq
+    # A mirror caught in a sync serves an index that fails its check ("File has unexpected
+    # size"); apt then keeps the index it had and says so. Whether what is needed can still be
+    # installed is for the install to tell.
+    "${apt[@]}" update -qq || echo "install-deps: apt-get update reported errors; installing with the indexes at hand" >&2
     "${apt[@]}" install -y -qq --no-install-recommends "$@"
 }
 
@@ -62,7 +65,17 @@ if "$here/runs-32bit.sh"; then
             echo "Adding the i386 architecture (for the 32-bit Wine loader)"
             if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture i386; else sudo dpkg --add-architecture i386; fi
         fi
-        apt_install wine32:i386
+        if ! apt_install wine32:i386; then
+            # The i386 libraries must have the versions of their amd64 twins (Multi-Arch:
+            # same). When the twins came from an index whose i386 half is not to be had (the
+            # security suite's, during a mirror's sync), the amd64 ones are moved to the
+            # versions the i386 index offers; nothing is removed (--no-remove).
+            twins=()
+            while read -r twin; do twins+=("$twin"); done < <("$here/align-twins.sh" wine32:i386)
+            [ ${#twins[@]} -gt 0 ] || exit 1
+            echo "install-deps: aligning with their i386 twins: ${twins[*]}" >&2
+            apt_install --no-remove --allow-downgrades wine32:i386 "${twins[@]}"
+        fi
     fi
 else
     echo "install-deps: no 32-bit Wine: $("$here/runs-32bit.sh" --why 2>&1)"
