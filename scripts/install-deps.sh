@@ -52,31 +52,35 @@ apt_install() {
     "${apt[@]}" install -y -qq --no-install-recommends "$@"
 }
 
+# Whether 32-bit code runs is probed with a program assembled here: binutils first.
+installed binutils || apt_install binutils
+
 missing=()
 for p in "${packages[@]}"; do
     installed "$p" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
 
-# The 32-bit Wine loader, only where 32-bit code runs (the probe needs binutils, now here).
+# The 32-bit Wine loader, only where 32-bit code runs, asked for in the same go as the rest.
 if "$here/runs-32bit.sh"; then
     if ! installed wine32:i386; then
         if ! dpkg --print-foreign-architectures | grep -qx i386; then
             echo "Adding the i386 architecture (for the 32-bit Wine loader)"
             if [ "$(id -u)" -eq 0 ]; then dpkg --add-architecture i386; else sudo dpkg --add-architecture i386; fi
         fi
-        if ! apt_install wine32:i386; then
-            # The i386 libraries must have the versions of their amd64 twins (Multi-Arch:
-            # same). When the twins came from an index whose i386 half is not to be had (the
-            # security suite's, during a mirror's sync), the amd64 ones are moved to the
-            # versions the i386 index offers; nothing is removed (--no-remove).
-            twins=()
-            while read -r twin; do twins+=("$twin"); done < <("$here/align-twins.sh" wine32:i386)
-            [ ${#twins[@]} -gt 0 ] || exit 1
-            echo "install-deps: aligning with their i386 twins: ${twins[*]}" >&2
-            apt_install --no-remove --allow-downgrades wine32:i386 "${twins[@]}"
-        fi
+        missing+=(wine32:i386)
     fi
+    want32=1
 else
-    echo "install-deps: no 32-bit Wine: $("$here/runs-32bit.sh" --why 2>&1)"
+    want32=0
 fi
+
+if [ ${#missing[@]} -gt 0 ] && ! apt_install "${missing[@]}"; then
+    # The i386 libraries must have the versions of their amd64 twins (Multi-Arch: same).
+    # When an index offers one half only (the security suite's i386 index during a mirror's
+    # sync), the two meet in the release's own suite, whose point releases carry both: asked
+    # for in one go from there, nothing installed yet and nothing removed.
+    [[ " ${missing[*]} " == *" wine32:i386 "* ]] || exit 1
+    echo "install-deps: trying again from the release's own suite (bookworm)" >&2
+    apt_install --no-remove -t bookworm "${missing[@]}"
+fi
+[ "$want32" = 1 ] || echo "install-deps: no 32-bit Wine: $("$here/runs-32bit.sh" --why 2>&1)"
