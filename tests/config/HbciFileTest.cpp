@@ -136,7 +136,7 @@ TEST(WriteHbciFile, LeavesAUtf16FileAlone)
         SCOPED_TRACE(c.name);
         ConfigWriters w;
         WriteBytes(w.File("hbcikrnl.ini"), c.oldFile);
-        w.Slots(c.ports[0], c.ports[1], c.ports[2], c.ports[3]);
+        w.Slots(readerNone, readerKavirex3, readerNone, readerNone);
         EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());
         EXPECT_EQ(std::vector<std::string>{"Error: Create File: HBCIKRNL.INI "}, w.notice.texts);
         EXPECT_EQ(c.oldFile, ReadBytes(w.File("hbcikrnl.ini")));

@@ -154,12 +154,14 @@ TEST_P(ReaderCases, GiveTheExpectedFile)
 {
     const HbciReaderCase& c = GetParam();
     const std::string old = TextFromDisk(c.oldFile);
-    EXPECT_EQ(c.newFile, TextToDisk(MergeHbciText(old, c.ports, std::nullopt)));
-    EXPECT_EQ("", CheckMergeProperties(old, c.ports, std::nullopt));
+    EXPECT_EQ(c.newFile, TextToDisk(MergeHbciText(old, kHbciReaderCasePorts, std::nullopt)));
+    EXPECT_EQ("", CheckMergeProperties(old, kHbciReaderCasePorts, std::nullopt));
 }
 
 INSTANTIATE_TEST_SUITE_P(HbciMerge, ReaderCases, testing::ValuesIn(MergedReaderCases()),
-                         [](const testing::TestParamInfo<HbciReaderCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<HbciReaderCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Sound behaviour where a merge that searched its markers anywhere in the text would damage
 // other programs' lines.

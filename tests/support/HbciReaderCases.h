@@ -1,7 +1,7 @@
-// Old hbcikrnl.ini files as other programs and editors really write them, each with the
-// readers found and the bytes the merge must make of it: the table of the merge's unit test,
-// and the files that the consumer program under Wine merges and reads back through the profile
-// API as the banking kernel does.
+// Old hbcikrnl.ini files as other programs and editors really write them, each with the bytes
+// that the merge must make of it when a Kavirex3 reader was found on com2: the table of the
+// merge's unit test, and the files that the consumer program under Wine merges and reads back
+// through the profile API as the banking kernel does.
 #pragma once
 
 #include <ostream>
@@ -16,7 +16,6 @@ namespace lesamo::test {
 struct HbciReaderCase {
     const char* name;
     std::string oldFile;  // bytes on disk
-    int ports[kPortCount];
     std::string newFile;  // bytes on disk; empty: the file is refused and stays as it was
 };
 
@@ -42,91 +41,64 @@ inline const std::string kKavirex3OnCom2 =
     "B1-Reader=0\r\nCtDllName=ctvskdrv.dll\r\nPIN-Entry=1\r\n";
 // Another active reader and another program's section; after a Kavirex3 on com2 was added.
 inline const std::string kOtherOld = "Other=Active\r\n\r\n[Other]\r\nKey=1\r\n";
-inline const std::string kOtherNew = "VeskKavirex3=Active\r\nOther=Installed\r\n\r\n[Other]\r\nKey=1\r\n" + kKavirex3OnCom2;
+inline const std::string kOtherNew = "VeskKavirex3=Active\r\nOther=Installed\r\n\r\n[Other]\r\nKey=1\r\n" +
+                                     kKavirex3OnCom2;
 inline const std::string kOtherInstalled = "VeskKavirex3=Active\r\nOther=Installed\r\n" + kKavirex3OnCom2;
+
+/// The slots of every case: a Kavirex3 reader on com2.
+inline constexpr int kHbciReaderCasePorts[kPortCount] = {readerNone, readerKavirex3, readerNone, readerNone};
 
 inline const std::vector<HbciReaderCase> kHbciReaderCases = {
     // A CR alone ends a line.
     {"CrAloneAheadOfAnOwnSection",
      "[CardReader]\r\nOther=Installed\r[VeskKavirex3]\r\nPort=1\r\n\r\n[Other]\r\nKey=1\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
      "[CardReader]\r\nVeskKavirex3=Active\r\nOther=Installed\r[Other]\r\nKey=1\r\n" + kKavirex3OnCom2},
-    {"CrAloneBehindAnOwnHeader",
-     "[CardReader]\r\n[VeskKavirex3]\r[Other]\r\nKey=1\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"CrAloneBehindAnOwnHeader", "[CardReader]\r\n[VeskKavirex3]\r[Other]\r\nKey=1\r\n",
      "[CardReader]\r\nVeskKavirex3=Active\r\n[Other]\r\nKey=1\r\n" + kKavirex3OnCom2},
-    {"CrAloneAheadOfAnOwnKeyLine",
-     "[CardReader]\r\nOther=Installed\rVeskKavirex=Active\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"CrAloneAheadOfAnOwnKeyLine", "[CardReader]\r\nOther=Installed\rVeskKavirex=Active\r\n",
      "[CardReader]\r\n" + kOtherInstalled},
-    {"CrAloneBehindAnOwnKeyLine",
-     "[CardReader]\r\nVeskKavirex3=Active\rOther=Installed\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"CrAloneBehindAnOwnKeyLine", "[CardReader]\r\nVeskKavirex3=Active\rOther=Installed\r\n",
      "[CardReader]\r\n" + kOtherInstalled},
     // Other white space ahead of a line.
     {"FormFeedAheadOfAnOwnSection",
      "[CardReader]\r\nOther=Installed\r\n\r\n\f[VeskKavirex3]\r\nPort=1\r\n\r\n[Other]\r\nKey=1\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
      "[CardReader]\r\nVeskKavirex3=Active\r\nOther=Installed\r\n\r\n[Other]\r\nKey=1\r\n" + kKavirex3OnCom2},
     {"VerticalTabAheadOfAnotherSection",
      "[CardReader]\r\nOther=Installed\r\n\r\n[VeskKavirex3]\r\nPort=1\r\n\r\n\v[Other]\r\nKey=1\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
      "[CardReader]\r\nVeskKavirex3=Active\r\nOther=Installed\r\n\r\n\v[Other]\r\nKey=1\r\n" + kKavirex3OnCom2},
-    {"CtrlZAheadOfAnOwnKeyLine",
-     "[CardReader]\r\n\x1aVeskKavirex=Active\r\nOther=Installed\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"CtrlZAheadOfAnOwnKeyLine", "[CardReader]\r\n\x1aVeskKavirex=Active\r\nOther=Installed\r\n",
      "[CardReader]\r\n" + kOtherInstalled},
     // Values that the reader reads as Active.
-    {"QuotedAndPaddedActive",
-     "[CardReader]\r\nOther=\"Active\"\r\nThird='Active'\r\nFourth=Active\x1a\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"QuotedAndPaddedActive", "[CardReader]\r\nOther=\"Active\"\r\nThird='Active'\r\nFourth=Active\x1a\r\n",
      "[CardReader]\r\nVeskKavirex3=Active\r\nOther=\"Installed\"\r\nThird='Installed'\r\nFourth=Installed\x1a\r\n" +
          kKavirex3OnCom2},
     // The program's names in another letter case, with blanks inside the brackets.
     {"OwnNamesInAnotherLetterCase",
      "[CardReader]\r\nveskkavirex=Active\r\nOther=Installed\r\n\r\n[VESKKAVIREX3]\r\nPort=1\r\n\r\n[Other]\r\nKey=1\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
      "[CardReader]\r\nVeskKavirex3=Active\r\nOther=Installed\r\n\r\n[Other]\r\nKey=1\r\n" + kKavirex3OnCom2},
-    {"BlanksInsideTheBracketsOfAnOwnSection",
-     "[CardReader]\r\nOther=Installed\r\n\r\n[ VeskKavirex3 ]\r\nPort=1\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"BlanksInsideTheBracketsOfAnOwnSection", "[CardReader]\r\nOther=Installed\r\n\r\n[ VeskKavirex3 ]\r\nPort=1\r\n",
      "[CardReader]\r\n" + kOtherInstalled},
-    {"AnotherProgramsLowerCaseVeskSection",
-     "[CardReader]\r\nOther=Installed\r\n\r\n[vesktool]\r\nKey=1\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"AnotherProgramsLowerCaseVeskSection", "[CardReader]\r\nOther=Installed\r\n\r\n[vesktool]\r\nKey=1\r\n",
      "[CardReader]\r\nVeskKavirex3=Active\r\nOther=Installed\r\n\r\n[vesktool]\r\nKey=1\r\n" + kKavirex3OnCom2},
     // A bracket that is never closed opens no section.
-    {"UnclosedBracketInTheReaderList",
-     "[CardReader]\r\n[Vesk\r\nOther=Installed\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"UnclosedBracketInTheReaderList", "[CardReader]\r\n[Vesk\r\nOther=Installed\r\n",
      "[CardReader]\r\nVeskKavirex3=Active\r\n[Vesk\r\nOther=Installed\r\n" + kKavirex3OnCom2},
-    {"UnclosedBracketInAnOwnSection",
-     "[CardReader]\r\nOther=Installed\r\n[VeskKavirex3]\r\n[Note\r\nPort=1\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
+    {"UnclosedBracketInAnOwnSection", "[CardReader]\r\nOther=Installed\r\n[VeskKavirex3]\r\n[Note\r\nPort=1\r\n",
      "[CardReader]\r\n" + kOtherInstalled},
     // The reader's first section [CardReader], however its header is written.
-    {"HeaderInLowerCase", "[cardreader]\r\n" + kOtherOld, {readerNone, readerKavirex3, readerNone, readerNone},
-     "[cardreader]\r\n" + kOtherNew},
-    {"HeaderWithATrailingBlank", "[CardReader] \r\n" + kOtherOld, {readerNone, readerKavirex3, readerNone, readerNone},
-     "[CardReader] \r\n" + kOtherNew},
-    {"HeaderWithBlanksInside", "[ CardReader ]\r\n" + kOtherOld, {readerNone, readerKavirex3, readerNone, readerNone},
-     "[ CardReader ]\r\n" + kOtherNew},
-    {"HeaderWithACommentBehind", "[CardReader] ; readers\r\n" + kOtherOld,
-     {readerNone, readerKavirex3, readerNone, readerNone}, "[CardReader] ; readers\r\n" + kOtherNew},
-    {"HeaderEndedByACrAlone", "[CardReader]\r" + kOtherOld, {readerNone, readerKavirex3, readerNone, readerNone},
-     "[CardReader]\r" + kOtherNew},
+    {"HeaderInLowerCase", "[cardreader]\r\n" + kOtherOld, "[cardreader]\r\n" + kOtherNew},
+    {"HeaderWithATrailingBlank", "[CardReader] \r\n" + kOtherOld, "[CardReader] \r\n" + kOtherNew},
+    {"HeaderWithBlanksInside", "[ CardReader ]\r\n" + kOtherOld, "[ CardReader ]\r\n" + kOtherNew},
+    {"HeaderWithACommentBehind", "[CardReader] ; readers\r\n" + kOtherOld, "[CardReader] ; readers\r\n" + kOtherNew},
+    {"HeaderEndedByACrAlone", "[CardReader]\r" + kOtherOld, "[CardReader]\r" + kOtherNew},
     {"CommentAheadOfTheHeader", "; the readers of the banking kernel\r\n\r\n[CardReader]\r\n" + kOtherOld,
-     {readerNone, readerKavirex3, readerNone, readerNone},
      "; the readers of the banking kernel\r\n\r\n[CardReader]\r\n" + kOtherNew},
     {"Utf8ByteOrderMark", "\xEF\xBB\xBF[CardReader]\r\n" + kOtherOld + "Name=M\xC3\xBCller\r\n",
-     {readerNone, readerKavirex3, readerNone, readerNone},
      "\xEF\xBB\xBF[CardReader]\r\n" + kOtherNew.substr(0, kOtherNew.size() - kKavirex3OnCom2.size()) +
          "Name=M\xC3\xBCller\r\n" + kKavirex3OnCom2},
     // The program writes single bytes: a UTF-16 file it can neither merge nor replace.
-    {"Utf16LittleEndian", Utf16File("[CardReader]\r\n" + kOtherOld, false),
-     {readerNone, readerKavirex3, readerNone, readerNone}, ""},
-    {"Utf16BigEndian", Utf16File("[CardReader]\r\n" + kOtherOld, true),
-     {readerNone, readerKavirex3, readerNone, readerNone}, ""},
+    {"Utf16LittleEndian", Utf16File("[CardReader]\r\n" + kOtherOld, false), ""},
+    {"Utf16BigEndian", Utf16File("[CardReader]\r\n" + kOtherOld, true), ""},
 };
 
 }  // namespace lesamo::test
