@@ -76,8 +76,8 @@ bool IsOwnName(std::string_view name)
 
 /// One line of the text: the reader ends a line at LF, at CR LF and at a CR alone.
 struct Line {
-    std::size_t contentStart;  // after the white space that the reader skips
-    std::string_view content;  // without that white space, nor the line end, nor the blanks before it
+    std::size_t contentStart;  // where `content` starts in the text
+    std::string_view content;  // the line as the reader takes it: without its line end and the blanks around it
     std::size_t next;          // where the next line starts
 };
 
