@@ -83,16 +83,15 @@ struct Line {
 
 Line LineAt(std::string_view text, std::size_t start)
 {
-    std::size_t end = start;
-    while (end < text.size() && text[end] != '\n' && text[end] != '\r')
-        ++end;
+    // Two searches as fast as memchr: the next LF, then a CR ahead of it (one alone, or that of
+    // a CR LF).
+    std::size_t end = std::min(text.find('\n', start), text.size());
+    end = std::min(text.substr(0, end).find('\r', start), end);
     std::size_t next = end;
     if (next < text.size())
         next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
-    const std::string_view whole = text.substr(start, end - start);
-    const std::string_view content = Trimmed(whole, kReaderBlanks);
-    const std::size_t skipped = content.empty() ? 0 : whole.find_first_not_of(kReaderBlanks);
-    return {start + skipped, content, next};
+    const std::string_view content = Trimmed(text.substr(start, end - start), kReaderBlanks);
+    return {content.empty() ? start : static_cast<std::size_t>(content.data() - text.data()), content, next};
 }
 
 /// A header is a line that starts with "[" and holds a later "]"; its name stands between the
@@ -100,8 +99,10 @@ Line LineAt(std::string_view text, std::size_t start)
 /// line of the section above.
 std::optional<std::string_view> SectionName(std::string_view content)
 {
+    if (!content.starts_with('['))
+        return std::nullopt;
     const std::size_t close = content.rfind(']');
-    if (!content.starts_with('[') || close == std::string_view::npos)
+    if (close == std::string_view::npos)
         return std::nullopt;
     return Trimmed(content.substr(1, close - 1), kReaderBlanks);
 }
