@@ -3,6 +3,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "config/ConfigFile.h"
 #include "config/HbciMerge.h"
@@ -11,6 +12,17 @@
 #include "detect/ReaderDetector.h"
 
 namespace lesamo {
+namespace {
+
+/// The banking kernel reads a file that begins with a UTF-16 byte-order mark as UTF-16 text.
+/// This program reads and writes single bytes: it could neither merge such a file nor replace
+/// it without losing everything that the other programs keep in it.
+bool IsUtf16Text(std::string_view text)
+{
+    return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
+}  // namespace
 
 int CReaderDetector::WriteHbciFile()
 {
@@ -20,10 +32,10 @@ int CReaderDetector::WriteHbciFile()
     TextFile file(WindowsFilePath("hbcikrnl.ini"));
     try {
         std::string oldText;
-        // No file yet is the normal first run. A file that is there but cannot be read (or is
-        // far too large to be ours) would be lost if it were replaced, so it is left alone as
-        // one that cannot be created.
-        if (file.Read(oldText) == ReadOutcome::Failed)
+        // No file yet is the normal first run. A file that is there but cannot be read (far
+        // too large to be ours, or in UTF-16) would be lost if it were replaced, so it is left
+        // alone as one that cannot be created.
+        if (file.Read(oldText) == ReadOutcome::Failed || IsUtf16Text(oldText))
             return ReportCreateFailed(m_notice, "HBCIKRNL.INI");
         const std::string text = MergeHbciText(oldText, m_nPortKind,
                                                driverDir ? std::optional<std::string_view>(driverDir) : std::nullopt);

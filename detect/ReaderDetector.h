@@ -36,7 +36,8 @@ public:
     int WriteIccFile();
 
     /// Merges hbcikrnl.ini in the Windows directory. Returns resultOk, or resultFailed
-    /// after a message box when the file cannot be created or written.
+    /// after a message box when the file cannot be created or written, or when the old file
+    /// cannot be read or merged (too large, or UTF-16); the old file then stays as it was.
     int WriteHbciFile();
 
     /// One ReaderKind per port, index 0 for com1.

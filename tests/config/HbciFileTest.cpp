@@ -9,6 +9,7 @@
 
 #include "config/TextFile.h"
 #include "tests/support/ConfigWriters.h"
+#include "tests/support/HbciReaderCases.h"
 
 namespace lesamo::test {
 namespace {
@@ -123,8 +124,25 @@ INSTANTIATE_TEST_SUITE_P(
                  "[CardReader]\r\nA=1\r\n\r\n[B]\r\nC=3\r\n"},
         OddBytes{"ZeroByteEndsTheText", std::string("[CardReader]\r\nA=1\r\n\0[Gone]\r\nB=2\r\n", 32),
                  "[CardReader]\r\nA=1\r\n"},
-        OddBytes{"CarriageReturnsOnlyLoseToTheHeaderRule", "[CardReader]\rA=1\r[B]\rC=3\r", "[CardReader]\r\n"}),
+        OddBytes{"CarriageReturnsOnlyEndLinesToo", "[CardReader]\rA=1\r[B]\rC=3\r", "[CardReader]\rA=1\r[B]\rC=3\r\n"}),
     [](const testing::TestParamInfo<OddBytes>& info) { return std::string(info.param.name); });
+
+TEST(WriteHbciFile, LeavesAUtf16FileAlone)
+{
+    // The banking kernel reads it as UTF-16; written back in single bytes it would be lost.
+    for (const HbciReaderCase& c : kHbciReaderCases) {
+        if (!c.newFile.empty())
+            continue;
+        SCOPED_TRACE(c.name);
+        ConfigWriters w;
+        WriteBytes(w.File("hbcikrnl.ini"), c.oldFile);
+        w.Slots(readerNone, readerKavirex3, readerNone, readerNone);
+        EXPECT_EQ(resultFailed, w.detector.WriteHbciFile());
+        EXPECT_EQ(std::vector<std::string>{"Error: Create File: HBCIKRNL.INI "}, w.notice.texts);
+        EXPECT_EQ(c.oldFile, ReadBytes(w.File("hbcikrnl.ini")));
+        EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, w.windowsDir.Names());
+    }
+}
 
 TEST(WriteHbciFile, MergesAFiftyMebibyteFile)
 {

@@ -2,13 +2,17 @@
 // the file find in it afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "config/HbciMerge.h"
+#include "config/TextFile.h"
 #include "tests/support/HbciMergeProperties.h"
+#include "tests/support/HbciReaderCases.h"
 
 namespace lesamo::test {
 namespace {
@@ -84,8 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {{readerNone, readerKavirex3, readerNone, readerNone}},
                   std::nullopt,
                   "[CardReader]\nVeskKavirex3=Active\n\n" + Kavirex3Section('2')},
-        MergeCase{"HeaderWithTrailingBlankLosesEverything", "[CardReader] \nA=1\n[Other]\nB=2\n", kNone, std::nullopt,
-                  "[CardReader]\n"},
+        MergeCase{"KeyLineAheadOfTheHeaderLosesEverything", "x=1\n[CardReader]\nA=1\n[Other]\nB=2\n", kNone,
+                  std::nullopt, "[CardReader]\n"},
         MergeCase{"HeaderAloneGetsTheKeyLineInsideTheSectionsLineFeeds",
                   "[CardReader]\n\n\n",
                   {{readerNone, readerKrm, readerNone, readerNone}},
@@ -133,6 +137,31 @@ INSTANTIATE_TEST_SUITE_P(
                   "[CardReader]\nOther=Active\n"},
         MergeCase{"NothingAtAllIsTheHeaderAlone", "", kNone, std::nullopt, "[CardReader]\n"}),
     [](const testing::TestParamInfo<MergeCase>& info) { return std::string(info.param.name); });
+
+std::vector<HbciReaderCase> MergedReaderCases()
+{
+    std::vector<HbciReaderCase> merged;
+    std::copy_if(kHbciReaderCases.begin(), kHbciReaderCases.end(), std::back_inserter(merged),
+                 [](const HbciReaderCase& c) { return !c.newFile.empty(); });
+    return merged;
+}
+
+// The files as other programs and editors write them, whose lines, headers, names and values
+// the banking kernel reads with the profile API's rules.
+class ReaderCases : public testing::TestWithParam<HbciReaderCase> {};
+
+TEST_P(ReaderCases, GiveTheExpectedFile)
+{
+    const HbciReaderCase& c = GetParam();
+    const std::string old = TextFromDisk(c.oldFile);
+    EXPECT_EQ(c.newFile, TextToDisk(MergeHbciText(old, kHbciReaderCasePorts, std::nullopt)));
+    EXPECT_EQ("", CheckMergeProperties(old, kHbciReaderCasePorts, std::nullopt));
+}
+
+INSTANTIATE_TEST_SUITE_P(HbciMerge, ReaderCases, testing::ValuesIn(MergedReaderCases()),
+                         [](const testing::TestParamInfo<HbciReaderCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Sound behaviour where a merge that searched its markers anywhere in the text would damage
 // other programs' lines.
@@ -251,10 +280,13 @@ INSTANTIATE_TEST_SUITE_P(
                              17),
                  kFreshKavirex3},
         BadInput{"NoLineEnd", "[CardReader]", kFreshKavirex3},
-        BadInput{"NoLineEndAfterTheHeader", "[CardReader]A=1", kFreshKavirex3},
-        BadInput{"CarriageReturnsOnly", "[CardReader]\rA=Active\r[Other]\rB=1\r", kFreshKavirex3},
+        // What follows the header's "]" does not count: the key line goes behind the whole line.
+        BadInput{"NoLineEndAfterTheHeader", "[CardReader]A=1",
+                 "[CardReader]A=1\nVeskKavirex3=Active\n\n" + Kavirex3Section('1')},
+        BadInput{"CarriageReturnsOnly", "[CardReader]\rA=Active\r[Other]\rB=1\r",
+                 "[CardReader]\rVeskKavirex3=Active\nA=Installed\r[Other]\rB=1\n\n" + Kavirex3Section('1')},
         BadInput{"CarriageReturnsInsideLines", "[CardReader]\nA=1\rB=Active\r\n\n[O]\nC=1",
-                 "[CardReader]\nVeskKavirex3=Active\nA=1\rB=Active\r\n\n[O]\nC=1\n\n" + Kavirex3Section('1')},
+                 "[CardReader]\nVeskKavirex3=Active\nA=1\rB=Installed\r\n\n[O]\nC=1\n\n" + Kavirex3Section('1')},
         BadInput{"ZeroByteEndsTheText", std::string("[CardReader]\nA=1\nB=2\0[Gone]\nC=3\n", 29),
                  "[CardReader]\nVeskKavirex3=Active\nA=1\nB=2\n\n" + Kavirex3Section('1')},
         BadInput{"ZeroByteFirst", std::string("\0[CardReader]\nA=1\n", 18), kFreshKavirex3},
@@ -264,82 +296,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "[CardReader]\nVeskKavirex3=Active\nA=1\n\n" + Kavirex3Section('1')}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
 
-/// A hbcikrnl.ini as other programs, earlier runs and accidents may leave it: the program's
-/// own material, other readers, indented headers and key lines, markers inside other lines,
-/// blank space, stray bytes.
-std::string GenerateOldText(std::mt19937& random)
-{
-    static const std::vector<std::string> kPieces = {
-        "[CardReader]\n",
-        "[VeskKavirex3]\n",
-        "[VeskKavirex]\n",
-        "[VeskOld]\n",
-        "[Other]\n",
-        "[Other Reader]\n",
-        "VeskKavirex3=Installed\n",
-        "VeskKavirex=Active\n",
-        "Vesk\n",
-        "Other=Active\n",
-        "Other = Active \n",
-        "Mode=Inactive\n",
-        "ActiveX=1\n",
-        "Comment=see [Vesk docs]\n",
-        "Note=Vesk\n",
-        "Port=1\n",
-        "PIN-Entry=1\n",
-        "CtDllName=C:\\X\\ctvskdrv.dll\n",
-        "=Active\n",
-        "Other=Active",
-        "Key = Active\r",
-        "\n",
-        "\n\n",
-        " ",
-        "\t",
-        "\r",
-        "\v",
-        "\f",
-        "[",
-        "]",
-        "  [Other]\n",
-        "\t[VeskKavirex3]\n",
-        " \t[VeskOld]\n",
-        "  VeskKavirex3=Installed\n",
-        "\tVesk\n",
-        "Vesk",
-        "=",
-        "Active",
-        "Installed",
-        "\x1a",
-        "\xDF",
-        "x",
-        "[CardReader]",
-        std::string(1, '\0'),
-    };
-    std::string text;
-    switch (random() % 8) {
-    case 0: break;                                // another first line, or nothing
-    case 1: text = " \t\n\r\n"; [[fallthrough]];  // blank space ahead of the header
-    default: text += "[CardReader]\n";
-    }
-    const int count = static_cast<int>(random() % 60);
-    for (int i = 0; i < count; ++i) {
-        if (random() % 20 == 0) {
-            for (int n = static_cast<int>(random() % 8); n > 0; --n)
-                text += static_cast<char>(random() % 256);
-        } else {
-            text += kPieces[random() % kPieces.size()];
-        }
-    }
-    return text;
-}
-
 TEST(HbciMerge, KeepsItsPromisesForGeneratedFiles)
 {
     std::mt19937 random(20240611);
     const std::vector<std::optional<std::string>> dirs = {std::nullopt, "", "C:\\Vesk", "X:\\[Active]\\Vesk\\",
                                                           "C:\\a\nVeskKavirex=Active"};
     for (int round = 0; round < 4000; ++round) {
-        const std::string old = GenerateOldText(random);
+        const std::string old = GenerateOldHbciText(random);
         Ports ports{};
         for (int& kind : ports.kinds)
             kind = random() % 4 == 0 ? static_cast<int>(random() % 3) : 0;

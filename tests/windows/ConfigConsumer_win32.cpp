@@ -1,15 +1,21 @@
 // The two files as their readers see them: after the writers have run in the prefix's
 // C:\windows, the entries are looked up with the profile API, by file name alone (so in the
-// Windows directory), as the chip-card layer and the banking kernel do. Exit status 0 when
-// every reader and key is where they expect it.
+// Windows directory), as the chip-card layer and the banking kernel do; and hbcikrnl.ini files
+// as other programs and editors write them, read before and after the merge. Exit status 0
+// when every reader and key is where they expect it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "detect/ReaderDetector.h"
+#include "tests/support/HbciReaderCases.h"
 
 namespace {
 
@@ -26,11 +32,12 @@ struct NoPorts : lesamo::PortOpener {
     std::unique_ptr<lesamo::SerialPort> Open(const std::string&) override { return nullptr; }
 };
 
-struct PrintedNotice : lesamo::Notice {
+struct RecordedNotice : lesamo::Notice {
+    std::vector<std::string> texts;
     void Show(const std::string& text, lesamo::MessageIcon) override
     {
         std::printf("notice: %s\n", text.c_str());
-        ++g_failures;
+        texts.push_back(text);
     }
 };
 
@@ -88,6 +95,149 @@ void WriteOldFile(const std::string& path, const std::string& bytes)
         Check(false, "cannot prepare " + path);
 }
 
+std::string ReadFileBytes(const std::string& path)
+{
+    std::string bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            bytes.append(buffer, count);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+/// What the reader finds in a file: every section that GetPrivateProfileSectionNamesA names,
+/// with each key that GetPrivateProfileSectionA lists and its value through
+/// GetPrivateProfileStringA (the first section and key of a name win, quotes are dropped).
+struct FoundSection {
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+    std::string name;
+    Entries entries;
+    bool operator==(const FoundSection&) const = default;
+};
+using ReaderView = std::vector<FoundSection>;
+
+ReaderView ReadBack(const char* file)
+{
+    std::vector<char> names(32768);
+    const DWORD length = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), file);
+    ReaderView view;
+    for (DWORD at = 0; at < length && names[at] != '\0'; at += static_cast<DWORD>(view.back().name.size()) + 1) {
+        view.push_back({&names[at], {}});
+        for (const std::string& entry : Section(file, view.back().name.c_str())) {
+            const std::string key = entry.substr(0, entry.find('='));
+            view.back().entries.emplace_back(key, Value(file, view.back().name.c_str(), key.c_str()));
+        }
+    }
+    return view;
+}
+
+std::string Shown(const ReaderView& view)
+{
+    std::string text;
+    for (const FoundSection& section : view) {
+        text += "[" + section.name + "]";
+        for (const auto& [key, value] : section.entries)
+            text += " " + key + "=" + value;
+        text += " ";
+    }
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+bool IsOwnName(std::string_view name)
+{
+    return SameName(name, "VeskKavirex3") || SameName(name, "VeskKavirex");
+}
+
+/// The program's own material: sections named with its marker "Vesk" or its names, keys with
+/// the marker, and its names as keys in [CardReader].
+bool IsOwnSection(const FoundSection& section)
+{
+    return section.name.starts_with("Vesk") || IsOwnName(section.name);
+}
+
+bool IsOwnKey(const FoundSection& section, std::string_view key)
+{
+    return key.starts_with("Vesk") || (SameName(section.name, "CardReader") && IsOwnName(key));
+}
+
+/// The readers and entries of other programs; with `demote`, as they must read after a reader
+/// was registered.
+ReaderView Foreign(const ReaderView& view, bool demote)
+{
+    ReaderView foreign;
+    for (const FoundSection& section : view) {
+        if (IsOwnSection(section))
+            continue;
+        foreign.push_back({section.name, {}});
+        for (const auto& [key, value] : section.entries) {
+            if (!IsOwnKey(section, key))
+                foreign.back().entries.emplace_back(key, demote && value == "Active" ? "Installed" : value);
+        }
+    }
+    return foreign;
+}
+
+/// Reads a merged file as the banking kernel does: the Kavirex3 reader registered, its
+/// section the one the kernel finds, nothing of an earlier run still seen (no second section
+/// or key of the program's, one reader active), nothing of another program lost.
+void CheckReadBack(const std::string& name, const ReaderView& before)
+{
+    const ReaderView after = ReadBack("hbcikrnl.ini");
+    Check(Value("hbcikrnl.ini", "CardReader", "VeskKavirex3") == "Active", name + ": registered: " + Shown(after));
+    ExpectSection("hbcikrnl.ini", "VeskKavirex3",
+                  {"Standard=CTAPI16", "CompanyName=Vesk", "ReaderName=Kavirex3", "Port=2", "B1-Reader=0",
+                   "CtDllName=ctvskdrv.dll", "PIN-Entry=1"});
+    const auto readers = std::find_if(after.begin(), after.end(),
+                                      [](const FoundSection& section) { return SameName(section.name, "CardReader"); });
+    FoundSection::Entries ownKeys;
+    int active = 0;
+    for (const auto& entry : readers != after.end() ? readers->entries : FoundSection::Entries()) {
+        if (IsOwnKey(*readers, entry.first))
+            ownKeys.push_back(entry);
+        active += entry.second == "Active" ? 1 : 0;
+    }
+    Check(std::count_if(after.begin(), after.end(), IsOwnSection) == 1 && active == 1 &&
+              ownKeys == FoundSection::Entries{{"VeskKavirex3", "Active"}},
+          name + ": nothing stale");
+    const ReaderView expected = Foreign(before, true);
+    const ReaderView foreign = Foreign(after, false);
+    Check(foreign == expected,
+          name + ": nothing lost: " + Shown(expected) + (foreign == expected ? "" : "but read " + Shown(foreign)));
+}
+
+/// The old files of other programs and editors, merged with a Kavirex3 reader on com2 and read
+/// back; a file that cannot be merged must be refused with the create-file message and stay.
+void MergeAndReadBack(const std::string& path)
+{
+    for (const lesamo::test::HbciReaderCase& c : lesamo::test::kHbciReaderCases) {
+        WriteOldFile(path, c.oldFile);
+        const ReaderView before = ReadBack("hbcikrnl.ini");
+        NoPorts ports;
+        RecordedNotice notice;
+        lesamo::CReaderDetector detector(ports, notice);
+        std::copy(std::begin(lesamo::test::kHbciReaderCasePorts), std::end(lesamo::test::kHbciReaderCasePorts),
+                  detector.m_nPortKind);
+        const int result = detector.WriteHbciFile();
+        if (c.newFile.empty()) {
+            Check(result == lesamo::resultFailed &&
+                      notice.texts == std::vector<std::string>{"Error: Create File: HBCIKRNL.INI "} &&
+                      ReadFileBytes(path) == c.oldFile,
+                  std::string(c.name) + ": refused and left as it was");
+            continue;
+        }
+        Check(result == lesamo::resultOk && notice.texts.empty(), std::string(c.name) + ": WriteHbciFile");
+        CheckReadBack(c.name, before);
+    }
+}
+
 }  // namespace
 
 int main()
@@ -101,7 +251,7 @@ int main()
                            "[VeskKavirex3]\r\nPort=4\r\nCtDllName=ctvskdrv.dll\r\n");
 
     NoPorts ports;
-    PrintedNotice notice;
+    RecordedNotice notice;
     {
         lesamo::CReaderDetector detector(ports, notice);
         detector.m_nPortKind[1] = lesamo::readerKavirex3;
@@ -146,6 +296,11 @@ int main()
                   {"Standard=CTAPI16", "CompanyName=Vesk", "ReaderName=Kavirex", "Port=4", "B1-Reader=0",
                    "CtDllName=" + std::string(driverDir) + "\\ctvskdrv.dll", "PIN-Entry=1"});
     ExpectSection("icchscr.ini", "ICCItemName", {"ICC4=1,u,qz4hkrm.dll,4,,com4,9600", "ICCP4=2,s,ICC4"});
+
+    Check(notice.texts.empty(), "no message box");
+
+    _putenv_s("veskrexdir", "");  // an empty value removes the variable
+    MergeAndReadBack(hbciPath);
 
     std::printf("%d failure(s)\n", g_failures);
     return g_failures == 0 ? 0 : 1;
