@@ -16,7 +16,7 @@ deps:
 build: deps $(addprefix build-,$(PRESETS))
 
 # Each is the CMake workflow preset of that name: configure, then build, on every core. The
-# native tree comes first: the Windows tests of both trees use its reader-sim.
+# native tree comes first: the Windows tests of both trees use its lesamo-reader-sim.
 export CMAKE_BUILD_PARALLEL_LEVEL := $(JOBS)
 build-native build-native-asan build-fuzz:
 	cmake --workflow --preset $(@:build-%=%) | { grep -v '^-- ' || true; }

@@ -23,7 +23,7 @@ endif()
 
 if(NOT LESAMO_NATIVE_BUILD_DIR)
     message(WARNING "LESAMO_NATIVE_BUILD_DIR is empty: the Wine tests will fail for want of "
-                    "reader-sim (configure with -DLESAMO_NATIVE_BUILD_DIR=<native build>)")
+                    "lesamo-reader-sim (configure with -DLESAMO_NATIVE_BUILD_DIR=<native build>)")
 endif()
 # The template prefix is made once per build tree (about 10 s) and copied for every test;
 # as a fixture, its cost and any failure to run Wine at all show up in a test of their own.
@@ -83,7 +83,7 @@ function(lesamo_add_wine_test)
              COMMAND bash ${LESAMO_WINE_DIR}/wine-run.sh
                      --work ${CMAKE_BINARY_DIR}/wine/runs/${arg_NAME}
                      --template ${CMAKE_BINARY_DIR}/wine/template --arch ${LESAMO_WINE_ARCH}
-                     --reader-sim ${LESAMO_NATIVE_BUILD_DIR}/reader-sim
+                     --reader-sim ${LESAMO_NATIVE_BUILD_DIR}/lesamo-reader-sim
                      --timeout ${arg_TIMEOUT} ${options} -- ${program} ${arg_COMMAND})
     math(EXPR ctest_timeout "${arg_TIMEOUT} + 60")
     set_tests_properties(${name} PROPERTIES
