@@ -19,12 +19,12 @@ rm -rf "$unpacked"
 mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
 cd "$unpacked"
-[ "$(find . ! -type d | sort | paste -sd ' ')" = "./LICENSE ./LIESMICH.txt ./SHA256SUMS ./lesamo.exe" ] ||
+[ "$(find . ! -type d | sort | paste -sd ' ')" = "./LICENSE.txt ./LIESMICH.txt ./SHA256SUMS ./lesamo.exe" ] ||
     fail "the zip holds: $(find . ! -type d | sort | paste -sd ' ')"
 sha256sum --strict -c SHA256SUMS >/dev/null || fail "checksums: $(sha256sum -c SHA256SUMS 2>&1)"
-[ "$(cut -d ' ' -f 3 SHA256SUMS | tr -d '\r' | sort | paste -sd ' ')" = "LICENSE LIESMICH.txt lesamo.exe" ] ||
+[ "$(cut -d ' ' -f 3 SHA256SUMS | tr -d '\r' | sort | paste -sd ' ')" = "LICENSE.txt LIESMICH.txt lesamo.exe" ] ||
     fail "SHA256SUMS covers: $(cut -d ' ' -f 3 SHA256SUMS)"
-for text in LIESMICH.txt LICENSE SHA256SUMS; do
+for text in LIESMICH.txt LICENSE.txt SHA256SUMS; do
     [ "$(tail -c 2 "$text" | od -An -c | tr -d ' ')" = '\r\n' ] || fail "$text does not end with CR LF"
     ! grep -q $'[^\r]$\|^$' "$text" || fail "$text has a line without CR LF"
 done
