@@ -25,17 +25,18 @@ export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
 
 # release DIR: a clone of HEAD in DIR, what ships built there and the releases made in DIR/dist.
 release() {
-    local dir=$1 preset
+    local dir=$1 preset start=$SECONDS times=
     mkdir -p "$(dirname "$dir")"
     git clone -q --shared --no-checkout "$repository" "$dir"
     git -C "$dir" checkout -q --detach "$commit"
     for preset in native win32; do
         { (cd "$dir" && cmake --preset "$preset") && cmake --build "$dir/build/$preset" --target dist-files; } \
             >"$work/build.log" 2>&1 || { cat "$work/build.log"; fail "building $preset in $dir"; }
+        times+="$preset $((SECONDS - start)) s, " start=$SECONDS
     done
     "$dir/scripts/dist.sh" --deb "$dir/build/native" --zip "$dir/build/win32" --source "$dir" "$dir/dist" \
         >"$work/dist.log" 2>&1 || { cat "$work/dist.log"; fail "dist.sh in $dir"; }
-    echo "$dir/dist: made $(date -u +%T.%N | cut -c1-12)"
+    echo "$dir/dist: made at $(date -u +%T.%N | cut -c1-12) (${times}dist.sh $((SECONDS - start)) s)"
 }
 
 first=$work/one/lesamo
