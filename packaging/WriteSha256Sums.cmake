@@ -8,5 +8,3 @@ foreach(name IN LISTS LESAMO_SUMMED)
 endforeach()
 message(STATUS "Installing: ${dir}/SHA256SUMS")
 file(WRITE "${dir}/SHA256SUMS" "${sums}")
-# 0644 like the other files, whatever the umask of the one who installs it.
-file(CHMOD "${dir}/SHA256SUMS" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
