@@ -36,10 +36,10 @@ int main(int argc, char** argv)
     const std::string appName = AppNameFromPath(argc > 0 && argv[0] != nullptr ? argv[0] : "");
     // No arguments but the two every Linux program answers: anything else is a mistake that
     // ends the program, rather than being passed over on the way to a dialog that writes files.
-    for (int i = 1; i < argc; ++i) {
-        if (const auto status = AnswerStandardOption(argv[i], "lesamo", kUsage))
+    if (argc > 1) {
+        if (const auto status = AnswerStandardOption(argv[1], "lesamo", kUsage))
             return *status;
-        std::fprintf(stderr, "%s: %s: not understood (see lesamo --help)\n", appName.c_str(), argv[i]);
+        std::fprintf(stderr, "%s: %s: not understood (see lesamo --help)\n", appName.c_str(), argv[1]);
         return 2;
     }
     // Exit status 1 means "files written", so the failures to start use 2.
