@@ -16,7 +16,7 @@ deps:
 build: deps $(addprefix build-,$(PRESETS))
 
 # Each is the CMake workflow preset of that name: configure, then build, on every core. The
-# native tree comes first: the Windows tests of both trees use its reader-sim.
+# native tree comes first: the Windows tests of both trees use its lesamo-reader-sim.
 export CMAKE_BUILD_PARALLEL_LEVEL := $(JOBS)
 build-native build-native-asan build-fuzz:
 	cmake --workflow --preset $(@:build-%=%) | { grep -v '^-- ' || true; }
@@ -35,10 +35,10 @@ test: build
 	fi; \
 	exit $$status
 
-# The releases in build/dist/: the Debian package of the native tree (checked with lintian)
-# and the zip of the shipped i686 program.
+# The releases in build/dist/: the Debian package of the native tree (checked with lintian),
+# the zip of the shipped i686 program, the source tarball of HEAD and SHA256SUMS over them.
 dist: deps build-native build-win32
-	@scripts/dist.sh --deb build/native --zip build/win32 build/dist
+	@scripts/dist.sh --deb build/native --zip build/win32 --source . build/dist
 
 # The main job against simulated readers in a throwaway Wine-style prefix.
 demo: deps build-native

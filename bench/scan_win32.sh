@@ -15,7 +15,7 @@ scan() {
         "--port com1=kavirex3" ""; do
         # shellcheck disable=SC2086 # the port options are words on purpose
         "$top/tests/windows/wine-run.sh" --arch "$arch" --work "$dir/wine/runs/scan-bench" \
-            --template "$dir/wine/template" --reader-sim "$native/reader-sim" \
+            --template "$dir/wine/template" --reader-sim "$native/lesamo-reader-sim" \
             $ports -- "$dir/bench/lesamo_scan_bench.exe" "${runs[@]}"
     done
 }

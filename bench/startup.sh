@@ -13,7 +13,7 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 startup() {
     local dir=$1 arch=$2
     "$top/tests/windows/wine-run.sh" --arch "$arch" --xvfb --work "$dir/wine/runs/startup-bench" \
-        --template "$dir/wine/template" --reader-sim "$native/reader-sim" --timeout 600 -- \
+        --template "$dir/wine/template" --reader-sim "$native/lesamo-reader-sim" --timeout 600 -- \
         "$dir/bench/startup-bench.exe" "${runs[@]}" --floors 2 \
         "$(windows_path "$dir/bench/minimal-dialog.exe")" \
         "$(windows_path "$dir/bench/minimal-dialog-themed.exe")" "$(windows_path "$dir/lesamo.exe")"

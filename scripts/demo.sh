@@ -9,7 +9,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${LESAMO_BUILD_DIR:-$repo/build/native}
 lesamo=$build/lesamo
-sim=$build/reader-sim
+sim=$build/lesamo-reader-sim
 
 if [[ ! -t 0 || ! -t 1 ]]; then
     echo "demo: this demo is interactive and needs a terminal (run 'make demo' in a terminal window)" >&2
@@ -35,12 +35,12 @@ stop_sim() {
 trap stop_sim EXIT
 
 # The simulator keeps its standard input open for port changes; it gets an empty one here.
-"$sim" --link-dir "$prefix/dosdevices" --ready "$prefix/ports" --log "$prefix/reader-sim.log" \
+"$sim" --link-dir "$prefix/dosdevices" --ready "$prefix/ports" --log "$prefix/lesamo-reader-sim.log" \
     com1=kavirex3 com2=none com3=krm com4=none </dev/null &
 sim_pid=$!
 for _ in $(seq 100); do
     [[ -f $prefix/ports ]] && (($(wc -l <"$prefix/ports") >= 4)) && break
-    kill -0 "$sim_pid" 2>/dev/null || { echo "demo: reader-sim did not start (see $prefix/reader-sim.log)" >&2; exit 1; }
+    kill -0 "$sim_pid" 2>/dev/null || { echo "demo: lesamo-reader-sim did not start (see $prefix/lesamo-reader-sim.log)" >&2; exit 1; }
     sleep 0.05
 done
 

@@ -18,9 +18,11 @@ packages=(
     # Marlett and dialog fonts, without which caption buttons show "r" and texts are clipped.
     wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick librsvg2-bin
     util-linux procps file ca-certificates
-    # make dist and its tests: dpkg-shlibdeps for the package's Depends, lintian, man and groff
-    # to render the manual pages, unzip for the Windows download.
-    dpkg-dev lintian man-db groff-base unzip
+    # make dist and its tests: dpkg-shlibdeps for the package's Depends and dpkg-buildflags for
+    # its programs' flags, lintian, man and groff to render the manual pages, zip and unzip for
+    # the Windows download, git for the source tarball, diffoscope's account of two builds
+    # that differ.
+    dpkg-dev lintian man-db groff-base zip unzip git diffoscope-minimal
     # The serial line tests: a guest with emulated UARTs (its kernel is fetched by the build
     # with apt-get download), and the i386 build of the line shim for the 32-bit Wine loader.
     qemu-system-x86 cpio gcc-multilib

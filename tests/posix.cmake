@@ -27,4 +27,7 @@ if(NOT LESAMO_SANITIZE)
     # The Debian package made, checked and its programs run as installed (tests/dist/deb.sh).
     add_test(NAME dist.deb COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/dist/deb.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
     set_tests_properties(dist.deb PROPERTIES TIMEOUT 180 LABELS "dist;terminal")
+    # Two clones of HEAD in other folders make the same bytes (tests/dist/reproducible.sh).
+    add_test(NAME dist.reproducible COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/dist/reproducible.sh ${CMAKE_SOURCE_DIR})
+    set_tests_properties(dist.reproducible PROPERTIES TIMEOUT 900 LABELS dist SKIP_RETURN_CODE 77)
 endif()

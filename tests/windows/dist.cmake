@@ -5,7 +5,8 @@ if(LESAMO_RELEASE STREQUAL "zip")
     set(unpacked ${CMAKE_BINARY_DIR}/dist-test/unpacked)
     set(name ${LESAMO_WINDOWS_TEST_PREFIX}dist.zip)
     add_test(NAME ${name}
-             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/dist/zip.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION} ${unpacked})
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/dist/zip.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION} ${unpacked}
+                     ${LESAMO_OBJDUMP} ${LESAMO_SOURCE_DATE_EPOCH})
     set_tests_properties(${name} PROPERTIES FIXTURES_SETUP lesamo_dist_zip TIMEOUT 60 LABELS dist)
 
     lesamo_add_ui_test(dist-zip-ok-writes-both-files PROGRAM ${unpacked}/lesamo.exe PORTS com2=kavirex3 com3=krm

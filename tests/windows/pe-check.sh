@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Checks a built Windows executable: machine and PE format, subsystem, and that it imports
-# system DLLs only (the runtime is linked in statically, so nothing has to ship beside it);
-# with --manifest, that it embeds a well-formed application manifest naming Windows Vista to
+# Checks a built Windows executable: machine and PE format, subsystem, that it imports
+# system DLLs only (the runtime is linked in statically, so nothing has to ship beside it),
+# that Windows may load it at a random address (DYNAMIC_BASE, with its relocations kept;
+# HIGH_ENTROPY_VA too on x86-64) and keeps its data from running (NX_COMPAT), and that its
+# link time stamp is the release's (--timestamp, seconds since 1970); with --manifest, that it embeds a well-formed application manifest naming Windows Vista to
 # 10/11 as supported and asking for per-monitor (v2) DPI awareness, system-wide before.
 #
 # usage: pe-check.sh --objdump PATH --machine i386|x86-64 --subsystem console|windows
-#                    [--manifest] EXE
+#                    --timestamp EPOCH [--manifest] EXE
 set -uo pipefail
 
 # DLLs that every Windows installation has. No MinGW runtime DLL (libstdc++-6, libgcc_s_*,
@@ -13,26 +15,28 @@ set -uo pipefail
 readonly ALLOWED="kernel32.dll user32.dll gdi32.dll comctl32.dll advapi32.dll winmm.dll
 shell32.dll msvcrt.dll ole32.dll comdlg32.dll"
 
-objdump= machine= subsystem= manifest=0
+objdump= machine= subsystem= timestamp= manifest=0
 while [ $# -gt 1 ]; do
     case $1 in
         --manifest) manifest=1; shift ;;
         --objdump) objdump=$2; shift 2 ;;
         --machine) machine=$2; shift 2 ;;
         --subsystem) subsystem=$2; shift 2 ;;
+        --timestamp) timestamp=$2; shift 2 ;;
         *) break ;;
     esac
 done
-[ $# -eq 1 ] && [ -n "$objdump" ] && [ -n "$machine" ] && [ -n "$subsystem" ] || {
-    echo "usage: pe-check.sh --objdump PATH --machine i386|x86-64 --subsystem console|windows [--manifest] EXE" >&2
+[ $# -eq 1 ] && [ -n "$objdump" ] && [ -n "$machine" ] && [ -n "$subsystem" ] && [ -n "$timestamp" ] || {
+    echo "usage: pe-check.sh --objdump PATH --machine i386|x86-64 --subsystem console|windows --timestamp EPOCH [--manifest] EXE" >&2
     exit 2
 }
 exe=$1
 readonly end_tag='</assembly>'
 
 case $machine in
-    i386) want_format=pei-i386 want_arch='i386' want_magic='(PE32)' ;;
-    x86-64) want_format=pei-x86-64 want_arch='i386:x86-64' want_magic='(PE32+)' ;;
+    i386) want_format=pei-i386 want_arch='i386' want_magic='(PE32)' want_dll="DYNAMIC_BASE NX_COMPAT" ;;
+    x86-64) want_format=pei-x86-64 want_arch='i386:x86-64' want_magic='(PE32+)'
+        want_dll="HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT" ;;
     *) echo "pe-check: unknown machine $machine" >&2; exit 2 ;;
 esac
 case $subsystem in
@@ -55,6 +59,21 @@ sub=$(awk '$1 == "Subsystem" { $1 = $2 = ""; sub(/^ +/, ""); print; exit }' <<<"
 [ "$arch" = "$want_arch" ] || fail "architecture '$arch', expected $want_arch"
 [ "$magic" = "$want_magic" ] || fail "optional header magic '$magic', expected $want_magic"
 [ "$sub" = "$want_subsystem" ] || fail "subsystem '$sub', expected $want_subsystem"
+
+# DllCharacteristics: 0x20 HIGH_ENTROPY_VA, 0x40 DYNAMIC_BASE, 0x100 NX_COMPAT. Without its
+# relocations (Characteristics 0x1) a DYNAMIC_BASE image is loaded at its fixed base.
+dll_flags=$((16#$(awk '$1 == "DllCharacteristics" { print $2; exit }' <<<"$headers")))
+for flag in $want_dll; do
+    case $flag in HIGH_ENTROPY_VA) bit=0x20 ;; DYNAMIC_BASE) bit=0x40 ;; NX_COMPAT) bit=0x100 ;; esac
+    ((dll_flags & bit)) || fail "DllCharacteristics $(printf '0x%x' "$dll_flags") without $flag"
+done
+file_flags=$(awk '$1 == "Characteristics" { print $2; exit }' <<<"$headers")
+((file_flags & 0x1)) && fail "relocations stripped (Characteristics $file_flags): no random base"
+# The COFF header's TimeDateStamp lies 8 bytes after the PE header's offset (at 0x3c).
+u32() { od -An -tu4 -j "$1" -N 4 "$exe" | tr -d ' '; }
+stamp=$(u32 $(($(u32 60) + 8)))
+[ "$stamp" = "$timestamp" ] ||
+    fail "link time stamp $stamp ($(date -u -d "@$stamp" +%F\ %T)), expected $timestamp ($(date -u -d "@$timestamp" +%F\ %T))"
 
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: *//p' <<<"$headers" | tr -d '\r')
 [ -n "$dlls" ] || fail "no import table found"
@@ -94,5 +113,6 @@ if [ "$manifest" = 1 ]; then
     fi
 fi
 
-echo "$exe: $format, $arch $magic, $sub, imports: $(echo $dlls)$manifest_text"
+echo "$exe: $format, $arch $magic, $sub, $want_dll, linked $(date -u -d "@$stamp" +%F\ %T) UTC," \
+     "imports: $(echo $dlls)$manifest_text"
 exit "$failed"

@@ -23,7 +23,7 @@ endif()
 
 if(NOT LESAMO_NATIVE_BUILD_DIR)
     message(WARNING "LESAMO_NATIVE_BUILD_DIR is empty: the Wine tests will fail for want of "
-                    "reader-sim (configure with -DLESAMO_NATIVE_BUILD_DIR=<native build>)")
+                    "lesamo-reader-sim (configure with -DLESAMO_NATIVE_BUILD_DIR=<native build>)")
 endif()
 # The template prefix is made once per build tree (about 10 s) and copied for every test;
 # as a fixture, its cost and any failure to run Wine at all show up in a test of their own.
@@ -83,7 +83,7 @@ function(lesamo_add_wine_test)
              COMMAND bash ${LESAMO_WINE_DIR}/wine-run.sh
                      --work ${CMAKE_BINARY_DIR}/wine/runs/${arg_NAME}
                      --template ${CMAKE_BINARY_DIR}/wine/template --arch ${LESAMO_WINE_ARCH}
-                     --reader-sim ${LESAMO_NATIVE_BUILD_DIR}/reader-sim
+                     --reader-sim ${LESAMO_NATIVE_BUILD_DIR}/lesamo-reader-sim
                      --timeout ${arg_TIMEOUT} ${options} -- ${program} ${arg_COMMAND})
     math(EXPR ctest_timeout "${arg_TIMEOUT} + 60")
     set_tests_properties(${name} PROPERTIES
@@ -95,7 +95,8 @@ endfunction()
 #
 # Registers the ctest test "win64.<name>" or "win32.<name>" that checks the target's
 # executable with tests/windows/pe-check.sh: the tree's machine (PE32+ x86-64, or PE32 i386),
-# the subsystem, and imports from system DLLs only (no MinGW runtime DLLs); MANIFEST: the
+# the subsystem, imports from system DLLs only (no MinGW runtime DLLs), a random base and no
+# data execution (and high-entropy addresses on x86-64), the release's link time; MANIFEST: the
 # embedded application manifest too (supported Windows versions, DPI awareness). Runs in both trees.
 function(lesamo_add_pe_check)
     cmake_parse_arguments(PARSE_ARGV 0 arg "MANIFEST" "NAME;TARGET;SUBSYSTEM" "")
@@ -109,6 +110,6 @@ function(lesamo_add_pe_check)
     add_test(NAME ${LESAMO_WINDOWS_TEST_PREFIX}${arg_NAME}
              COMMAND bash ${LESAMO_WINE_DIR}/pe-check.sh --objdump ${LESAMO_OBJDUMP}
                      --machine ${LESAMO_PE_MACHINE} --subsystem ${arg_SUBSYSTEM}
-                     ${manifest} $<TARGET_FILE:${arg_TARGET}>)
+                     --timestamp ${LESAMO_SOURCE_DATE_EPOCH} ${manifest} $<TARGET_FILE:${arg_TARGET}>)
     set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}${arg_NAME} PROPERTIES TIMEOUT 60 LABELS pe)
 endfunction()

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "common/FileDescriptor_posix.h"
+#include "common/StandardOptions.h"
 #include "tools/reader-sim/EventLog_posix.h"
 #include "tools/reader-sim/SimBehaviour.h"
 #include "tools/reader-sim/Simulator_posix.h"
@@ -20,7 +21,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: reader-sim [--link-dir DIR] [--ready FILE] [--log FILE] PORT=BEHAVIOUR ...\n"
+    "Usage: lesamo-reader-sim [--link-dir DIR] [--ready FILE] [--log FILE] PORT=BEHAVIOUR ...\n"
+    "       lesamo-reader-sim --help | --version\n"
     "\n"
     "Simulates chip-card readers on pseudo-terminals, one per port.\n"
     "\n"
@@ -43,6 +45,8 @@ constexpr char kUsage[] =
     "                  (replaced atomically); every later change of a port adds a line;\n"
     "                  when it cannot be written, the simulator ends with status 1\n"
     "  --log FILE      event log (default: standard error), one line per event, time in ms\n"
+    "  --help, -h      prints this help and ends\n"
+    "  --version       prints the version and ends\n"
     "\n"
     "Lines \"PORT=BEHAVIOUR\" on standard input change a port while running: the old device is\n"
     "unplugged and a new one plugged in (\"com2=none\" just unplugs). End of input does not end\n"
@@ -66,17 +70,15 @@ int main(int argc, char** argv)
         sim.ports[i].index = i;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
+        if (const auto status = lesamo::AnswerStandardOption(arg, "lesamo-reader-sim", kUsage))
+            return *status;
         if ((arg == "--link-dir" || arg == "--ready" || arg == "--log") && i + 1 < argc) {
             (arg == "--link-dir" ? sim.linkDir : arg == "--ready" ? sim.readyFile : logFile) = argv[++i];
             continue;
         }
         const auto assignment = lesamo::sim::ParseAssignment(arg);
         if (!assignment || sim.ports[assignment->port].active) {
-            std::fprintf(stderr, "reader-sim: %s: %s (see reader-sim --help)\n", argv[i],
+            std::fprintf(stderr, "lesamo-reader-sim: %s: %s (see lesamo-reader-sim --help)\n", argv[i],
                          assignment ? "port named twice" : "not understood");
             return 2;
         }
@@ -86,14 +88,14 @@ int main(int argc, char** argv)
         sim.order.push_back(p.index);
     }
     if (sim.order.empty()) {
-        std::fprintf(stderr, "reader-sim: no port given (see reader-sim --help)\n");
+        std::fprintf(stderr, "lesamo-reader-sim: no port given (see lesamo-reader-sim --help)\n");
         return 2;
     }
     if (!logFile.empty()) {
         lesamo::FileDescriptor fd(
             ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644));
         if (!fd.Valid()) {
-            std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", logFile.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "lesamo-reader-sim: cannot open %s: %s\n", logFile.c_str(), std::strerror(errno));
             return 2;
         }
         lesamo::sim::g_log.Open(std::move(fd));

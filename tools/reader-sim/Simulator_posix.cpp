@@ -27,7 +27,7 @@ constexpr int kTickMs = 2;
 std::string MissingPath(const Port& p)
 {
     // /nonexistent is kept absent by convention (the home of nobody).
-    return "/nonexistent/reader-sim/" + p.Name();
+    return "/nonexistent/lesamo-reader-sim/" + p.Name();
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ bool Simulator::Start()
     if (!readyFile.empty())
         ::unlink(readyFile.c_str());  // a waiting script must not see an old one
     if (!linkDir.empty() && ::mkdir(linkDir.c_str(), 0755) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "reader-sim: cannot create %s: %s\n", linkDir.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "lesamo-reader-sim: cannot create %s: %s\n", linkDir.c_str(), std::strerror(errno));
         return false;
     }
     std::string ready;
@@ -107,13 +107,13 @@ bool Simulator::Plug(Port& p)
     char name[128];
     if (!master.Valid() || ::grantpt(master.Get()) != 0 || ::unlockpt(master.Get()) != 0 ||
         ::ptsname_r(master.Get(), name, sizeof name) != 0) {
-        std::fprintf(stderr, "reader-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "lesamo-reader-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
         return false;
     }
     FileDescriptor slave(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     termios t{};
     if (!slave.Valid() || ::tcgetattr(slave.Get(), &t) != 0) {
-        std::fprintf(stderr, "reader-sim: cannot open %s: %s\n", name, std::strerror(errno));
+        std::fprintf(stderr, "lesamo-reader-sim: cannot open %s: %s\n", name, std::strerror(errno));
         return false;
     }
     // Raw, so nothing is echoed back to us, at a speed that no probe uses.
@@ -149,10 +149,10 @@ bool Simulator::UpdateLink(const Port& p)
     if (linkDir.empty())
         return true;
     const std::string link = LinkPath(p);
-    const std::string temp = linkDir + "/.reader-sim-" + std::to_string(::getpid()) + "-" + p.Name();
+    const std::string temp = linkDir + "/.lesamo-reader-sim-" + std::to_string(::getpid()) + "-" + p.Name();
     ::unlink(temp.c_str());
     if (::symlink(p.path.c_str(), temp.c_str()) != 0 || ::rename(temp.c_str(), link.c_str()) != 0) {
-        std::fprintf(stderr, "reader-sim: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "lesamo-reader-sim: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
         ::unlink(temp.c_str());
         return false;
     }
@@ -171,7 +171,7 @@ bool Simulator::WriteReady(const std::string& text)
         ::open(temp.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!m_ready.Valid() || ::write(m_ready.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
         ::rename(temp.c_str(), readyFile.c_str()) != 0) {
-        std::fprintf(stderr, "reader-sim: cannot write %s: %s\n", readyFile.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "lesamo-reader-sim: cannot write %s: %s\n", readyFile.c_str(), std::strerror(errno));
         ::unlink(temp.c_str());
         return false;
     }
@@ -185,7 +185,7 @@ void Simulator::AnnounceChange(const Port& p)
     // One line added in one write: a reader of the file sees the line whole or not at all.
     const std::string line = p.Name() + " " + p.path + "\n";
     if (::write(m_ready.Get(), line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
-        std::fprintf(stderr, "reader-sim: cannot write %s: %s\n", readyFile.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "lesamo-reader-sim: cannot write %s: %s\n", readyFile.c_str(), std::strerror(errno));
         m_readyFailed = true;
     }
 }

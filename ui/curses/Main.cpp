@@ -1,18 +1,47 @@
 // The start-up code of the terminal program: the framework's main routine. The application
-// object is constructed by the static initialisers; this only names it and runs it.
+// object is constructed by the static initialisers; this answers --help and --version, then
+// names it and runs it.
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include <unistd.h>
 
+#include "common/StandardOptions.h"
 #include "ui/Framework.h"
 #include "ui/curses/Terminal.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: lesamo [--help | --version]\n"
+    "\n"
+    "Searches com1 to com4 of a Wine prefix for serial chip-card readers of the Kavirex family\n"
+    "and registers them with the banking software of that prefix (icchscr.ini, hbcikrnl.ini),\n"
+    "in the German dialog of the Windows program, shown in the terminal.\n"
+    "\n"
+    "  --help, -h  prints this help and ends\n"
+    "  --version   prints the version and ends\n"
+    "\n"
+    "Environment: WINEPREFIX (the prefix; ~/.wine when unset), windir (the folder of both\n"
+    "files; the prefix's drive_c/windows when unset), veskrexdir (the folder of the CT-API\n"
+    "driver). Exit status: 0 nothing written, 1 OK (both files written), 2 could not start\n"
+    "or wrong usage. More in lesamo(1).\n";
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     using namespace lesamo;
     const std::string appName = AppNameFromPath(argc > 0 && argv[0] != nullptr ? argv[0] : "");
+    // No arguments but the two every Linux program answers: anything else is a mistake that
+    // ends the program, rather than being passed over on the way to a dialog that writes files.
+    if (argc > 1) {
+        if (const auto status = AnswerStandardOption(argv[1], "lesamo", kUsage))
+            return *status;
+        std::fprintf(stderr, "%s: %s: not understood (see lesamo --help)\n", appName.c_str(), argv[1]);
+        return 2;
+    }
     // Exit status 1 means "files written", so the failures to start use 2.
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
         std::fprintf(stderr, "%s: needs a terminal: standard input and output must both be a terminal\n",
