@@ -21,9 +21,10 @@ packages=(
     # make dist and its tests: dpkg-shlibdeps for the package's Depends, lintian, man and groff
     # to render the manual pages, unzip for the Windows download.
     dpkg-dev lintian man-db groff-base unzip
-    # The serial line tests: a guest with emulated UARTs (its kernel is fetched by the build
-    # with apt-get download), and the i386 build of the line shim for the 32-bit Wine loader.
-    qemu-system-x86 cpio gcc-multilib
+    # The serial line tests: a guest with emulated UARTs and USB-serial adapters (its kernel is
+    # fetched by the build with apt-get download and unpacked with xz), and the i386 build of the
+    # line shim for the 32-bit Wine loader.
+    qemu-system-x86 cpio xz-utils gcc-multilib
     # xmllint: the manifest embedded in lesamo.exe is checked as XML.
     libxml2-utils
 )
