@@ -54,7 +54,9 @@ trap cleanup EXIT
 if [ -n "$unplug" ]; then
     readers=(com1=silent com2=krm com3=kavirex3)
 else
-    readers=(com1=kavirex3 com2=krm com3=silent)
+    # The KRM reader's reply is '?' and the byte of XOFF: a line in software flow control would
+    # take that byte for itself, and the reply would be one byte, no KRM.
+    readers=(com1=kavirex3 'com2=krm:?\x13' com3=silent)
 fi
 "$sim" --ready "$work/sim.ready" --log "$work/sim.log" "${readers[@]}" </dev/null >"$work/sim.out" 2>&1 &
 sim_pid=$!
