@@ -405,8 +405,9 @@ private:
 
 int Usage()
 {
-    std::fputs("usage: line-check ((--qemu | --usb) TRACE --home comN=BAUD... | --shim LOG) [--slack MS] comN=ROLE...\n",
-               stderr);
+    std::fputs(
+        "usage: line-check ((--qemu | --usb) TRACE --home comN=BAUD... | --shim LOG) [--slack MS] comN=ROLE...\n",
+        stderr);
     return 2;
 }
 
@@ -451,8 +452,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "line-check: cannot read %s\n", file.c_str());
         return 2;
     }
-    const std::vector<Event> events =
-        !qemu.empty() ? ReadQemuTrace(in) : !usb.empty() ? ReadUsbTrace(in, homes) : ReadShimLog(in);
+    const std::vector<Event> events = !qemu.empty()  ? ReadQemuTrace(in)
+                                      : !usb.empty() ? ReadUsbTrace(in, homes)
+                                                     : ReadShimLog(in);
     const std::vector<Session> sessions = FindSessions(events, homes);
     const std::vector<Expected> expected = ExpectedProbes(roles);
 

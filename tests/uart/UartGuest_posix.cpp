@@ -207,9 +207,9 @@ public:
     std::unique_ptr<lesamo::SerialPort> Open(const std::string& name) override;
 
     PullAt pullAt = PullAt::Nowhere;
-    bool asked = false;       // the host was asked this scan
-    bool goneInTime = false;  // and it was gone before the step ended
-    std::string opens;        // com2's opens this scan: "opened", "refused"
+    bool asked = false;                           // the host was asked this scan
+    bool goneInTime = false;                      // and it was gone before the step ended
+    std::string opens;                            // com2's opens this scan: "opened", "refused"
     double probeMs = 0, readMs = 0, closeMs = 0;  // the probe on which the host was asked
 };
 
