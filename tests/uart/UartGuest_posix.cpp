@@ -330,7 +330,12 @@ bool PlugBack()
     const auto start = Clock::now();
     const std::map<int, std::string> adapters = WaitForAdapters({kPulledUsbPort});
     const auto adapter = adapters.find(kPulledUsbPort);
-    if (adapter == adapters.end()) {
+    // Ready once it opens, as for a user who plugs it in and then searches: not the moment its
+    // device node appears.
+    termios settings{};
+    while (adapter != adapters.end() && !OpenSettings(adapter->second.c_str(), settings) && MsSince(start) < 10000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (adapter == adapters.end() || !OpenSettings(adapter->second.c_str(), settings)) {
         std::printf("guest: the adapter in port %d did not come back\n", kPulledUsbPort);
         return false;
     }
