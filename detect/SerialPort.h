@@ -14,7 +14,8 @@ enum class Parity { None, Even };
 enum class StopBits { One, Two };
 
 /// The probe's line settings. A back end changes exactly these and keeps everything else
-/// (flow control, the DTR and RTS control modes) as the port has it.
+/// (hardware handshaking, the DTR and RTS control modes) as the port has it; the termios back
+/// end also turns software flow control off while it holds the line.
 struct LineSettings {
     unsigned baudRate;
     unsigned byteSize;  // data bits

@@ -9,6 +9,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -120,7 +121,7 @@ public:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0 && errno != EAGAIN)
-                break;  // EIO: the other end is gone
+                return Gone(buffer, count);  // EIO
             // Nothing yet: wait for more as long as the time-outs allow.
             const std::optional<WaitClock::duration> left = timer.WaitLeft(WaitClockNow());
             if (left && *left <= WaitClock::duration::zero())
@@ -130,16 +131,8 @@ public:
             const int ready = ::ppoll(&watch, 1, left ? &wait : nullptr, nullptr);
             if (ready < 0 && errno != EINTR)
                 break;
-            if (ready > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-                // Hung up: take what is still buffered, then stop instead of polling again.
-                while (count < size) {
-                    const ssize_t last = ::read(m_fd.Get(), buffer + count, size - count);
-                    if (last <= 0)
-                        break;
-                    count += static_cast<std::size_t>(last);
-                }
-                break;
-            }
+            if (ready > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL)))
+                return Gone(buffer, count);  // hung up (a hung-up line reads as empty, never blocks)
         }
         return count;
     }
@@ -147,6 +140,15 @@ public:
     void DiscardInput() override { ::tcflush(m_fd.Get(), TCIFLUSH); }
 
 private:
+    // The device went away during the read (a USB adapter pulled out, the far end of a
+    // pseudo-terminal closed): the read fails, and what came before is no reply from a reader
+    // that is there, so none of it is left in the buffer.
+    static std::size_t Gone(char* buffer, std::size_t count)
+    {
+        std::fill_n(buffer, count, '\0');
+        return 0;
+    }
+
     void ApplyLine(const LineSettings& settings)
     {
         termios current{};
@@ -225,8 +227,11 @@ public:
             return nullptr;
         termios raw = saved;
         ::cfmakeraw(&raw);
-        // Flow control stays as the port has it; cfmakeraw would clear IXON.
-        raw.c_iflag = (raw.c_iflag & ~kSoftwareFlowFlags) | (saved.c_iflag & kSoftwareFlowFlags);
+        // No software flow control while the probe holds the line (a new tty, /dev/ttyUSB* too,
+        // has IXON): the probe writes nothing for XON/XOFF to pace, and the tty would take a
+        // reply's 0x11 and 0x13 bytes for itself, so "?" and 0x13 from a KRM would read as one
+        // byte. Hardware handshaking and the DTR/RTS control modes stay as the port has them.
+        raw.c_iflag &= ~kSoftwareFlowFlags;
         raw.c_cflag |= CLOCAL | CREAD;
         raw.c_cc[VMIN] = 0;
         raw.c_cc[VTIME] = 0;

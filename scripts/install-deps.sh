@@ -23,9 +23,10 @@ packages=(
     # the Windows download, git for the source tarball, diffoscope's account of two builds
     # that differ.
     dpkg-dev lintian man-db groff-base zip unzip git diffoscope-minimal
-    # The serial line tests: a guest with emulated UARTs (its kernel is fetched by the build
-    # with apt-get download), and the i386 build of the line shim for the 32-bit Wine loader.
-    qemu-system-x86 cpio gcc-multilib
+    # The serial line tests: a guest with emulated UARTs and USB-serial adapters (its kernel is
+    # fetched by the build with apt-get download and unpacked with xz), and the i386 build of the
+    # line shim for the 32-bit Wine loader.
+    qemu-system-x86 cpio xz-utils gcc-multilib
     # xmllint: the manifest embedded in lesamo.exe is checked as XML.
     libxml2-utils
     # setfacl and getfacl: the tests that a replaced file keeps its ACL.

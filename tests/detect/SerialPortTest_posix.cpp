@@ -20,6 +20,7 @@
 #include <fstream>
 #include <thread>
 
+#include "common/FileDescriptor_posix.h"
 #include "detect/ReaderDetector.h"
 #include "tests/fakes/RecordingNotice.h"
 #include "tests/support/ConfigTestFiles.h"
@@ -397,7 +398,8 @@ TEST_P(ProbeOnSilentLine, SetsTheLineWaitsThePatternAndReadsFor101Ms)
     ReaderSimProcess sim({"com3=silent"});
     ASSERT_TRUE(sim.Ready());
     Holder device(sim.Device("com3"));
-    // Flow control is the port's business: the probe must leave it as it is.
+    // Hardware handshaking is the port's business and stays; software flow control is off while
+    // the probe holds the line (it would take a reply's XON and XOFF bytes); both come back.
     termios before = device.Settings();
     before.c_cflag |= CRTSCTS;
     before.c_iflag |= IXON | IXOFF;
@@ -423,7 +425,7 @@ TEST_P(ProbeOnSilentLine, SetsTheLineWaitsThePatternAndReadsFor101Ms)
     EXPECT_EQ(0u, during.c_oflag & OPOST);
     EXPECT_EQ(tcflag_t{CLOCAL | CREAD}, during.c_cflag & (CLOCAL | CREAD));
     EXPECT_EQ(tcflag_t{CRTSCTS}, during.c_cflag & CRTSCTS);
-    EXPECT_EQ(tcflag_t{IXON | IXOFF}, during.c_iflag & (IXON | IXOFF));
+    EXPECT_EQ(0u, during.c_iflag & (IXON | IXOFF | IXANY));
 
     const TimedCall* configure = ports.Find("configure");
     const TimedCall* timeouts = ports.Find("timeouts");
@@ -563,6 +565,31 @@ TEST(Probes, DeviceThatHangsUpEndsTheRead)
     EXPECT_EQ(0, read->result);
     EXPECT_LT(read->endMs - read->startMs, 20.0);
     EXPECT_TRUE(Contains(sim.PortLog("com2"), "hangup"));
+}
+
+TEST(Probes, LineGoneDuringTheReadLeavesNoReply)
+{
+    // Bytes, then the device goes away before the read is over (a USB adapter pulled out): the
+    // read fails, and what it had read is no reply.
+    SimulatedPorts p({"com2=silent"});
+    ASSERT_TRUE(p.sim.Ready());
+    FileDescriptor master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(master.Valid() && ::grantpt(master.Get()) == 0 && ::unlockpt(master.Get()) == 0);
+    Repoint(p.sim.Link("com2"), ::ptsname(master.Get()));
+    std::unique_ptr<SerialPort> port = SystemPorts().Open("com2");
+    ASSERT_NE(nullptr, port);
+    port->SetReadTimeouts({0, 0, 0});  // no time-out: the read waits for all it asks for
+    ASSERT_EQ(8, ::write(master.Get(), "Kavirex3", 8));
+    std::thread gone([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        master.Close();
+    });
+    char reply[256] = {};
+    const auto start = Clock::now();
+    EXPECT_EQ(0u, port->Read(reply, 100));
+    EXPECT_LT(MsBetween(start, Clock::now()), 1000.0);
+    gone.join();
+    EXPECT_STREQ("", reply);
 }
 
 // --- The whole scan --------------------------------------------------------------------------

@@ -1,15 +1,16 @@
 // line-check: what the serial devices were told during one scan, checked against the probes.
-// It reads either qemu's trace of its emulated 16550 UARTs (register writes: MCR for DTR and
-// RTS, the line settings the driver programmed) or the log of the line shim in a Wine process
-// (its calls on the pseudo-terminals: termios settings, TIOCMBIS/TIOCMBIC/TIOCMSET, close), and
-// checks port by port in scan order: each probe's line setting before its pattern, the pattern
-// one change at a time, every wait at least its length and at most --slack longer, and how long
-// the read after it took. The patterns below are written down here on their own, from the
-// readers' protocol, not taken from the product.
+// It reads qemu's trace of its emulated 16550 UARTs (register writes: MCR for DTR and RTS, the
+// line settings the driver programmed), qemu's trace of its emulated FTDI USB-serial adapters
+// (the driver's control requests: line settings, flow control, modem control) or the log of the
+// line shim in a Wine process (its calls on the pseudo-terminals: termios settings,
+// TIOCMBIS/TIOCMBIC/TIOCMSET, close), and checks port by port in scan order: each probe's line
+// setting before its pattern, the pattern one change at a time, every wait at least its length
+// and at most --slack longer, and how long the read after it took. The patterns below are
+// written down here on their own, from the readers' protocol, not taken from the product.
 //
-// usage: line-check (--qemu TRACE --home comN=BAUD... | --shim LOG) [--slack MS] comN=ROLE...
+// usage: line-check ((--qemu | --usb) TRACE --home comN=BAUD... | --shim LOG) [--slack MS] comN=ROLE...
 //   ROLE: kavirex3 (answers the identifying probe), krm (answers the wake probe), silent, absent
-//   --home: the speed each UART's port had before the scan; a probe that puts the settings
+//   --home: the speed each device's port had before the scan; a probe that puts the settings
 //           back when it closes the port names the port by it
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -62,26 +64,38 @@ constexpr double kReadSilentMs = 101;
 struct Event {
     enum Kind { Setting, Change, Close, Other } kind;  // Other: a write that moved no line
     double ms;
-    std::string port;  // empty in qemu's trace, which does not say which UART it was
+    std::string port;  // empty in qemu's UART trace, which does not say which UART it was
     Line line;         // Setting
     int levels = 0;    // Change: DTR (bit 0) and RTS (bit 1) after it
     int moved = 0;     // Change: the lines it was about
+    char flow = '?';   // Setting: the device's flow control, where the trace shows it
 };
 
-// qemu's log backend: "PID@SECONDS.MICROS:serial_write write addr 0x04 val 0x0b" and
-// "...:serial_update_parameters baudrate=1200 parity='N' data=7 stop=2". Only writes to MCR
-// (offset 4) that move DTR (bit 0) or RTS (bit 1) become changes.
+// One line of qemu's log backend, "PID@SECONDS.MICROS:EVENT ARGUMENTS": the time in ms and the
+// rest; false for lines of another shape.
+bool QemuTraceLine(const std::string& text, double& ms, std::string& what)
+{
+    const std::size_t at = text.find('@');
+    const std::size_t colon = text.find(':', at);
+    if (at == std::string::npos || colon == std::string::npos)
+        return false;
+    ms = std::stod(text.substr(at + 1, colon - at - 1)) * 1000.0;
+    what = text.substr(colon + 1);
+    return true;
+}
+
+// The UARTs: "...:serial_write write addr 0x04 val 0x0b" and "...:serial_update_parameters
+// baudrate=1200 parity='N' data=7 stop=2". Only writes to MCR (offset 4) that move DTR (bit 0)
+// or RTS (bit 1) become changes.
 std::vector<Event> ReadQemuTrace(std::istream& in)
 {
     std::vector<Event> events;
     int mcr = -1;
+    double ms = 0;
+    std::string what;
     for (std::string text; std::getline(in, text);) {
-        const std::size_t at = text.find('@');
-        const std::size_t colon = text.find(':', at);
-        if (at == std::string::npos || colon == std::string::npos)
+        if (!QemuTraceLine(text, ms, what))
             continue;
-        const double ms = std::stod(text.substr(at + 1, colon - at - 1)) * 1000.0;
-        const std::string what = text.substr(colon + 1);
         unsigned addr = 0, value = 0, baud = 0, data = 0, stop = 0;
         char parity = 0;
         if (std::sscanf(what.c_str(), "serial_write write addr 0x%x val 0x%x", &addr, &value) == 2) {
@@ -99,6 +113,59 @@ std::vector<Event> ReadQemuTrace(std::istream& in)
             events.push_back({Event::Setting, ms, {}, {baud, data, parity, stop}});
         }
     }
+    return events;
+}
+
+// The adapters: "...:usb_serial_set_baud dev 0:1 baud rate 1200", "...:usb_serial_set_data dev 0:1
+// parity N, data bits 7, stop bits 2", "...:usb_serial_set_flow_control dev 0:1 flow control 4"
+// (0 none, 4 XON/XOFF, else a hardware handshake) and "...:usb_serial_handle_control dev 0:1 got
+// control 0x4001, value 0x0101": the modem-control request, whose high byte names the lines it is
+// about (DTR 1, RTS 2) and whose low byte gives their levels. The driver makes one request of
+// every TIOCMBIS and TIOCMBIC, so every call shows. A device is named by its bus address, and
+// renamed after the port whose home speed it had.
+std::vector<Event> ReadUsbTrace(std::istream& in, const std::map<std::string, unsigned>& homes)
+{
+    std::vector<Event> events;
+    std::map<std::string, Line> lines;
+    std::map<std::string, char> flows;
+    std::map<std::string, int> levels;
+    std::map<std::string, std::string> names;
+    double ms = 0;
+    std::string what;
+    for (std::string text; std::getline(in, text);) {
+        if (!QemuTraceLine(text, ms, what))
+            continue;
+        char device[32] = {};
+        unsigned a = 0, b = 0;
+        char parity = 0;
+        if (std::sscanf(what.c_str(), "usb_serial_set_baud dev %31s baud rate %u", device, &a) == 2) {
+            lines[device].baud = a;
+        } else if (std::sscanf(what.c_str(), "usb_serial_set_data dev %31s parity %c, data bits %u, stop bits %u",
+                               device, &parity, &a, &b) == 4) {
+            Line& line = lines[device];
+            std::tie(line.parity, line.data, line.stop) = std::tuple(parity, a, b);
+        } else if (std::sscanf(what.c_str(), "usb_serial_set_flow_control dev %31s flow control %u", device, &a) == 2) {
+            flows[device] = a == 0 ? 'n' : a == 4 ? 'x' : 'h';
+        } else if (std::sscanf(what.c_str(), "usb_serial_handle_control dev %31s got control 0x%x, value 0x%x", device,
+                               &a, &b) == 3 &&
+                   a == 0x4001) {
+            const int moved = static_cast<int>(b >> 8) & 3;
+            int& now = levels[device];
+            now = (now & ~moved) | (static_cast<int>(b) & moved);
+            events.push_back({Event::Change, ms, device, {}, now, moved});
+            continue;
+        } else {
+            continue;
+        }
+        const Line& line = lines[device];
+        events.push_back({Event::Setting, ms, device, line, 0, 0, flows.count(device) ? flows[device] : '?'});
+        for (const auto& [port, baud] : homes)
+            if (line == Line{baud, 8, 'N', 1})
+                names[device] = port;
+    }
+    for (Event& event : events)
+        if (names.count(event.port))
+            event.port = names[event.port];
     return events;
 }
 
@@ -143,6 +210,7 @@ std::vector<Event> ReadShimLog(std::istream& in)
 struct Session {
     std::string port;
     Line line;
+    char flow = '?';
     double lineMs = 0;
     int startLevels = 0;  // before its first change
     std::vector<Event> changes;
@@ -186,18 +254,21 @@ std::vector<Session> FindSessions(const std::vector<Event>& events, const std::m
             end(setting->ms, home);
         } else if (open && open->port == setting->port) {
             open->line = setting->line;
+            open->flow = setting->flow;
             open->lineMs = setting->ms;
             open->changes.clear();
         } else if (homesSeen.size() == homes.size()) {
-            open = Session{setting->port, setting->line, setting->ms, 0, {}, -1};
+            open = Session{setting->port, setting->line, setting->flow, setting->ms, 0, {}, -1};
         }
         setting.reset();
     };
     for (const Event& event : events) {
         if (event.kind == Event::Setting) {
-            if (setting && event.port == setting->port)
-                setting = Event{Event::Setting, setting->ms, event.port, event.line};
-            else {
+            if (setting && event.port == setting->port) {
+                const double first = setting->ms;
+                setting = event;
+                setting->ms = first;
+            } else {
                 finishSetting();
                 setting = event;
             }
@@ -253,6 +324,10 @@ public:
             Fail(where + "seen on " + (got.port.empty() ? "an unknown port" : got.port));
         if (got.line != want.line)
             Fail(where + "line " + Describe(got.line) + ", expected " + Describe(want.line));
+        // The program writes nothing, and a reply's bytes are its own: no XON/XOFF while it probes.
+        // A hardware handshake is as the port had it, and these ports have none.
+        if (got.flow != '?' && got.flow != 'n')
+            Fail(where + (got.flow == 'x' ? "XON/XOFF" : "hardware") + " flow control, expected none");
         // The levels after each step that must show: every call, or on a UART only the steps
         // that move a line. A step's wait runs on until the next step that shows.
         std::vector<int> shown;
@@ -330,7 +405,9 @@ private:
 
 int Usage()
 {
-    std::fputs("usage: line-check (--qemu TRACE --home comN=BAUD... | --shim LOG) [--slack MS] comN=ROLE...\n", stderr);
+    std::fputs(
+        "usage: line-check ((--qemu | --usb) TRACE --home comN=BAUD... | --shim LOG) [--slack MS] comN=ROLE...\n",
+        stderr);
     return 2;
 }
 
@@ -338,17 +415,20 @@ int Usage()
 
 int main(int argc, char** argv)
 {
-    std::string qemu, shim;
+    std::string qemu, usb, shim;
     double slack = 10;
     std::map<std::string, unsigned> homes;
     std::vector<std::pair<std::string, std::string>> roles;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const std::size_t equals = arg.find('=');
-        if ((arg == "--qemu" || arg == "--shim" || arg == "--slack" || arg == "--home") && i + 1 < argc) {
+        if ((arg == "--qemu" || arg == "--usb" || arg == "--shim" || arg == "--slack" || arg == "--home") &&
+            i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "--qemu")
                 qemu = value;
+            else if (arg == "--usb")
+                usb = value;
             else if (arg == "--shim")
                 shim = value;
             else if (arg == "--slack")
@@ -363,14 +443,18 @@ int main(int argc, char** argv)
             return Usage();
         }
     }
-    if (qemu.empty() == shim.empty() || roles.empty())
+    const int sources = !qemu.empty() + !usb.empty() + !shim.empty();
+    if (sources != 1 || roles.empty())
         return Usage();
-    std::ifstream in(qemu.empty() ? shim : qemu);
+    const std::string file = qemu + usb + shim;
+    std::ifstream in(file);
     if (!in) {
-        std::fprintf(stderr, "line-check: cannot read %s\n", (qemu.empty() ? shim : qemu).c_str());
+        std::fprintf(stderr, "line-check: cannot read %s\n", file.c_str());
         return 2;
     }
-    const std::vector<Event> events = qemu.empty() ? ReadShimLog(in) : ReadQemuTrace(in);
+    const std::vector<Event> events = !qemu.empty()  ? ReadQemuTrace(in)
+                                      : !usb.empty() ? ReadUsbTrace(in, homes)
+                                                     : ReadShimLog(in);
     const std::vector<Session> sessions = FindSessions(events, homes);
     const std::vector<Expected> expected = ExpectedProbes(roles);
 

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "detect/ReaderDetector.h"
 #include "tests/fakes/RecordingNotice.h"
 
 namespace lesamo::test {
@@ -13,13 +12,18 @@ int ReportScan()
     RecordingNotice notice;  // a scan shows no messages; the writers are not used
     CReaderDetector detector(SystemPorts(), notice);
     const int found = detector.ScanPorts();
+    ReportSlots(detector);
+    return found;
+}
+
+void ReportSlots(const CReaderDetector& detector, const char* prefix)
+{
     for (int i = 0; i < kPortCount; ++i) {
         const int kind = detector.m_nPortKind[i];
-        std::printf("com%d %s\n", i + 1,
+        std::printf("%scom%d %s\n", prefix, i + 1,
                     kind == readerKavirex3 ? "kavirex3" : kind == readerKrm ? "krm" : "none");
     }
     std::fflush(stdout);
-    return found;
 }
 
 }  // namespace lesamo::test
