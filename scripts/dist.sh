@@ -70,7 +70,7 @@ if [ -n "$deb_tree" ]; then
     [ -f "$staging/deb/$deb" ] || fail "CPack made no $deb in $deb_tree"
     mv "$staging/deb/$deb" "$out/$deb"
     made+=("$deb")
-    # Every tag down to the pedantic ones is printed (README.md says why those that remain
+    # Every tag down to the pedantic ones is printed (docs/releases.md says why those that remain
     # do); an error, a warning or any hardening tag fails.
     status=0
     lintian -I --pedantic --fail-on error,warning "$out/$deb" >"$staging/lintian" 2>&1 || status=$?
