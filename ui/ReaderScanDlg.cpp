@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/Texts.h"
 #include "ui/AboutDlg.h"
 
 namespace lesamo {
@@ -92,8 +93,7 @@ IconHandle CReaderScanDlg::OnQueryDragIcon()
 void CReaderScanDlg::OnSearch()
 {
     const CWinApp* pApp = AfxGetApp();
-    ShowMessageBox("Achtung: Sollten Sie einen Kavirex(schwarz) haben, stecken Sie bitte eine Chipkarte in den Leser. ",
-                   pApp ? pApp->m_strAppName : std::string(), MessageIcon::Exclamation);
+    ShowMessageBox(TXT_SEARCH_WARNING, pApp ? pApp->m_strAppName : std::string(), MessageIcon::Exclamation);
 
     m_detector.ScanPorts();
 
@@ -102,19 +102,19 @@ void CReaderScanDlg::OnSearch()
         char number[16];
         std::snprintf(number, sizeof number, "%d\r\n", n);
         if (m_detector.m_nPortKind[n - 1] == readerKrm) {
-            m_strResult += "Kavirex(KRM) Kartenleser gefunden an Anschluß: Com";
+            m_strResult += TXT_FOUND_KRM;
             m_strResult += number;
             found = true;
         }
         if (m_detector.m_nPortKind[n - 1] == readerKavirex3) {
-            m_strResult += "Kavirex3 Kartenleser gefunden an Anschluß: Com";
+            m_strResult += TXT_FOUND_KAVIREX3;
             m_strResult += number;
             found = true;
         }
         UpdateData(false);
     }
     if (!found)
-        m_strResult = "Keinen Kartenleser gefunden.";
+        m_strResult = TXT_FOUND_NONE;
     UpdateData(false);
 
     // The box keeps the text; the next search builds it afresh from the slots.
