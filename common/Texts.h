@@ -56,7 +56,7 @@
 #define TXT_TERM_MENU_HINT   "F10: Menü"
 // printf format: the window's columns and rows, then the terminal's.
 #define TXT_TERM_TOO_SMALL                                                                                             \
-    "Das Terminal ist zu klein: dieses Fenster braucht %d × %d Zeichen, "                                              \
+    "Das Terminal ist zu klein: dieses Fenster braucht %d × %d Zeichen, "                                             \
     "das Terminal hat %d × %d. Bitte vergrößern Sie es."
 
 // ---- The terminal program's command line (ui/curses/), English as on Linux ----------------
@@ -76,9 +76,9 @@
     "driver). Exit status: 0 nothing written, 1 OK (both files written), 2 could not start\n"                          \
     "or wrong usage. More in lesamo(1).\n"
 // printf formats on standard error; the first %s is the program's name.
-#define TXT_TERM_NOT_UNDERSTOOD   "%s: %s: not understood (see lesamo --help)\n"
-#define TXT_TERM_NEEDS_TERMINAL   "%s: needs a terminal: standard input and output must both be a terminal\n"
-#define TXT_TERM_NO_APPLICATION   "%s: no application object\n"
+#define TXT_TERM_NOT_UNDERSTOOD "%s: %s: not understood (see lesamo --help)\n"
+#define TXT_TERM_NEEDS_TERMINAL "%s: needs a terminal: standard input and output must both be a terminal\n"
+#define TXT_TERM_NO_APPLICATION "%s: no application object\n"
 // Around the value of TERM.
 #define TXT_TERM_UNKNOWN_TYPE     "cannot drive the terminal type \042"
 #define TXT_TERM_UNKNOWN_TYPE_END "\042 (set TERM to your terminal, e.g. xterm)"

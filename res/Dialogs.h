@@ -21,7 +21,7 @@
 
 // The main dialog (IDD_READERSCAN_DIALOG). Access keys (&): none.
 #define DIALOG_MAIN_CAPTION TXT_APP_TITLE
-#define DIALOG_MAIN_CONTROLS(DEFPUSHBUTTON, PUSHBUTTON, EDIT_MULTILINE, LTEXT, PICTURE, ICON)                       \
+#define DIALOG_MAIN_CONTROLS(DEFPUSHBUTTON, PUSHBUTTON, EDIT_MULTILINE, LTEXT, PICTURE, ICON)                          \
     DEFPUSHBUTTON(IDOK, TXT_OK, LAYOUT_MAIN_OK, 0)                                                                     \
     PUSHBUTTON(IDCANCEL, TXT_CANCEL, LAYOUT_MAIN_CANCEL)                                                               \
     PUSHBUTTON(IDC_SEARCH, TXT_SEARCH, LAYOUT_MAIN_SEARCH)                                                             \
@@ -32,8 +32,8 @@
 
 // The About box (IDD_ABOUTBOX). Access keys (&): none.
 #define DIALOG_ABOUT_CAPTION TXT_ABOUT_CAPTION
-#define DIALOG_ABOUT_CONTROLS(DEFPUSHBUTTON, PUSHBUTTON, EDIT_MULTILINE, LTEXT, PICTURE, ICON)                      \
+#define DIALOG_ABOUT_CONTROLS(DEFPUSHBUTTON, PUSHBUTTON, EDIT_MULTILINE, LTEXT, PICTURE, ICON)                         \
     ICON(IDR_MAINFRAME, LAYOUT_ABOUT_ICON)                                                                             \
-    LTEXT(TXT_ABOUT_VERSION LESAMO_VERSION_SHORT, LAYOUT_ABOUT_VERSION, SS_NOPREFIX)                               \
+    LTEXT(TXT_ABOUT_VERSION LESAMO_VERSION_SHORT, LAYOUT_ABOUT_VERSION, SS_NOPREFIX)                                   \
     LTEXT(TXT_ABOUT_NOTICE, LAYOUT_ABOUT_NOTICE, 0)                                                                    \
     DEFPUSHBUTTON(IDOK, TXT_OK, LAYOUT_ABOUT_OK, WS_GROUP)

@@ -79,30 +79,28 @@ int ButtonRow(const DluRect& rect)
 // The controls of Dialogs.h's lists as the terminal has them: the resource script's extra
 // styles aside, a control behaves as the default of its kind (push buttons and the edit box
 // are tab stops, static texts and pictures are not).
-#define TERM_DEFPUSHBUTTON(nId, text, rect, style) {nId, ControlKind::PushButton, text, {rect}, true, true},
-#define TERM_PUSHBUTTON(nId, text, rect)           {nId, ControlKind::PushButton, text, {rect}, false, true},
-#define TERM_EDIT_MULTILINE(nId, rect, style, exstyle)                                                                 \
-    {nId, ControlKind::Edit, "", {rect}, false, true, nullptr, true},
-#define TERM_LTEXT(text, rect, style)       {IDC_STATIC, ControlKind::Text, text, {rect}},
-#define TERM_PICTURE(resource, rect, style) {IDC_STATIC, ControlKind::Picture, "", {rect}, false, false, ArtOf(resource)},
-#define TERM_ICON(resource, rect)           {IDC_STATIC, ControlKind::Icon, "", {rect}, false, false, ArtOf(resource)},
+#define TERM_DEFPUSHBUTTON(nId, text, rect, style)     {nId, ControlKind::PushButton, text, {rect}, true, true},
+#define TERM_PUSHBUTTON(nId, text, rect)               {nId, ControlKind::PushButton, text, {rect}, false, true},
+#define TERM_EDIT_MULTILINE(nId, rect, style, exstyle) {nId, ControlKind::Edit, "", {rect}, false, true, nullptr, true},
+#define TERM_LTEXT(text, rect, style)                  {IDC_STATIC, ControlKind::Text, text, {rect}},
+#define TERM_PICTURE(resource, rect, style)                                                                            \
+    {IDC_STATIC, ControlKind::Picture, "", {rect}, false, false, ArtOf(resource)},
+#define TERM_ICON(resource, rect) {IDC_STATIC, ControlKind::Icon, "", {rect}, false, false, ArtOf(resource)},
 
 const DialogTemplate* FindDialogTemplate(int id)
 {
-    static const DialogTemplate kMain{
-        IDD_READERSCAN_DIALOG,
-        DIALOG_MAIN_CAPTION,
-        LAYOUT_MAIN_SIZE,
-        true,
-        {DIALOG_MAIN_CONTROLS(TERM_DEFPUSHBUTTON, TERM_PUSHBUTTON, TERM_EDIT_MULTILINE, TERM_LTEXT, TERM_PICTURE,
-                              TERM_ICON)}};
-    static const DialogTemplate kAbout{
-        IDD_ABOUTBOX,
-        DIALOG_ABOUT_CAPTION,
-        LAYOUT_ABOUT_SIZE,
-        true,
-        {DIALOG_ABOUT_CONTROLS(TERM_DEFPUSHBUTTON, TERM_PUSHBUTTON, TERM_EDIT_MULTILINE, TERM_LTEXT, TERM_PICTURE,
-                               TERM_ICON)}};
+    static const DialogTemplate kMain{IDD_READERSCAN_DIALOG,
+                                      DIALOG_MAIN_CAPTION,
+                                      LAYOUT_MAIN_SIZE,
+                                      true,
+                                      {DIALOG_MAIN_CONTROLS(TERM_DEFPUSHBUTTON, TERM_PUSHBUTTON, TERM_EDIT_MULTILINE,
+                                                            TERM_LTEXT, TERM_PICTURE, TERM_ICON)}};
+    static const DialogTemplate kAbout{IDD_ABOUTBOX,
+                                       DIALOG_ABOUT_CAPTION,
+                                       LAYOUT_ABOUT_SIZE,
+                                       true,
+                                       {DIALOG_ABOUT_CONTROLS(TERM_DEFPUSHBUTTON, TERM_PUSHBUTTON, TERM_EDIT_MULTILINE,
+                                                              TERM_LTEXT, TERM_PICTURE, TERM_ICON)}};
     switch (id) {
     case IDD_READERSCAN_DIALOG: return &kMain;
     case IDD_ABOUTBOX: return &kAbout;
