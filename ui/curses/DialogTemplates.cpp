@@ -79,13 +79,14 @@ int ButtonRow(const DluRect& rect)
 // The controls of Dialogs.h's lists as the terminal has them: the resource script's extra
 // styles aside, a control behaves as the default of its kind (push buttons and the edit box
 // are tab stops, static texts and pictures are not).
-#define TERM_DEFPUSHBUTTON(nId, text, rect, style)     {nId, ControlKind::PushButton, text, {rect}, true, true},
-#define TERM_PUSHBUTTON(nId, text, rect)               {nId, ControlKind::PushButton, text, {rect}, false, true},
-#define TERM_EDIT_MULTILINE(nId, rect, style, exstyle) {nId, ControlKind::Edit, "", {rect}, false, true, nullptr, true},
-#define TERM_LTEXT(text, rect, style)                  {IDC_STATIC, ControlKind::Text, text, {rect}},
-#define TERM_PICTURE(resource, rect, style)                                                                            \
-    {IDC_STATIC, ControlKind::Picture, "", {rect}, false, false, ArtOf(resource)},
-#define TERM_ICON(resource, rect) {IDC_STATIC, ControlKind::Icon, "", {rect}, false, false, ArtOf(resource)},
+#define TERM_DEFPUSHBUTTON(nId, text, style, ...) {nId, ControlKind::PushButton, text, {__VA_ARGS__}, true, true},
+#define TERM_PUSHBUTTON(nId, text, ...)           {nId, ControlKind::PushButton, text, {__VA_ARGS__}, false, true},
+#define TERM_EDIT_MULTILINE(nId, style, exstyle, ...)                                                                  \
+    {nId, ControlKind::Edit, "", {__VA_ARGS__}, false, true, nullptr, true},
+#define TERM_LTEXT(text, style, ...) {IDC_STATIC, ControlKind::Text, text, {__VA_ARGS__}},
+#define TERM_PICTURE(resource, style, ...)                                                                             \
+    {IDC_STATIC, ControlKind::Picture, "", {__VA_ARGS__}, false, false, ArtOf(resource)},
+#define TERM_ICON(resource, ...) {IDC_STATIC, ControlKind::Icon, "", {__VA_ARGS__}, false, false, ArtOf(resource)},
 
 const DialogTemplate* FindDialogTemplate(int id)
 {
