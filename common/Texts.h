@@ -1,9 +1,9 @@
 // Every text the user sees, in one place: the dialogs, the message and error boxes, the result
-// lines, the terminal's own words and its command-line answers. Lesamo.rc reads it through
-// windres (only #define, so the resource compiler can take it) and every layer may include it:
-// the writers' error boxes belong to the core. The file names the writers show after their
-// error texts are the files' own names and stay with the writers; the version block's
-// properties are here, its numbers come from project(VERSION).
+// lines, the terminal's own words and its command-line answers. Every layer may include it
+// (the writers' error boxes belong to the core) and Lesamo.rc reads it through windres, so it
+// holds only #define. Kept elsewhere: the file names the writers show after their error texts
+// (the files' own names), and the frame of the --version answer (common/StandardOptions.cpp,
+// which the simulator shares).
 // UTF-8 here; the resource compiler reads it as code page 65001 and the C++ compilers turn it
 // into Windows-1252 ("ß" is 0xDF). A double quote inside a text is written \042: the same
 // byte to both compilers, where \" draws a warning from windres.

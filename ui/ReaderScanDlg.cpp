@@ -10,8 +10,8 @@
 namespace lesamo {
 
 // The result lines go to the screen and the dialog as Windows-1252 bytes ("ß" is 0xDF): the
-// compiler must translate this UTF-8 source's literals (GCC's -fexec-charset=CP1252). Any
-// other compiler would leave UTF-8 in them.
+// compiler must translate the UTF-8 literals of common/Texts.h (GCC's -fexec-charset=CP1252).
+// Any other compiler would leave UTF-8 in them.
 // (The static checks read the sources with clang, which keeps UTF-8: they skip this one.)
 #ifndef LESAMO_STATIC_CHECKS
 static_assert(sizeof("ß") == 2 && static_cast<unsigned char>("ß"[0]) == 0xDF,
