@@ -13,7 +13,7 @@
 // executable when it has no name (AppNameFromPath) and calls its InitInstance. Below it each
 // platform has its back ends of the core, in files named for the platform:
 //   detect/SerialPort.h: SystemPorts                               (SerialPort_*.cpp)
-//   config/TextFile.h:   TextFile's constructor, Read and Write    (TextFile_*.cpp)
+//   config/TextFile.h:   TextFile (its Place and every member)     (TextFile_*.cpp)
 //   config/WindowsDir.h: WindowsFilePath                           (WindowsDir_*.cpp)
 // The terminal's handler of the signals that end it also gives a held serial line back
 // (detect/SerialPort_posix.h): a POSIX duty, which Windows does itself.
