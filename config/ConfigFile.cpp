@@ -3,6 +3,7 @@
 
 #include "config/TextFile.h"
 #include "common/ReaderTypes.h"
+#include "common/Texts.h"
 
 namespace lesamo {
 namespace {
@@ -20,7 +21,7 @@ int Report(Notice& notice, std::string_view what, std::string_view shownName)
 
 int ReportCreateFailed(Notice& notice, std::string_view shownName)
 {
-    return Report(notice, "Error: Create File: ", shownName);
+    return Report(notice, TXT_ERROR_CREATE_FILE, shownName);
 }
 
 int WriteConfigFile(Notice& notice, TextFile& file, std::string_view text, std::string_view shownName)
@@ -30,7 +31,7 @@ int WriteConfigFile(Notice& notice, TextFile& file, std::string_view text, std::
     case WriteOutcome::CreateFailed: return ReportCreateFailed(notice, shownName);
     case WriteOutcome::WriteFailed: break;
     }
-    return Report(notice, "Error: Write File: ", shownName);
+    return Report(notice, TXT_ERROR_WRITE_FILE, shownName);
 }
 
 }  // namespace lesamo

@@ -1,6 +1,10 @@
-// Dialog geometry in dialog units (x, y, width, height), shared by Lesamo.rc and the terminal
-// front end, which lays out the same controls from the same numbers.
+// Dialog geometry in dialog units (x, y, width, height) and the font the units are made of,
+// for the control lists of Dialogs.h: Lesamo.rc and the terminal front end lay out the same
+// controls from the same numbers.
 #pragma once
+
+#define LAYOUT_FONT      "MS Sans Serif"
+#define LAYOUT_FONT_SIZE 8
 
 // Main dialog (IDD_READERSCAN_DIALOG), controls in tab order.
 #define LAYOUT_MAIN_SIZE        222, 215

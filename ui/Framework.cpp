@@ -161,11 +161,6 @@ void CWinApp::OnHelp()
     // No help file ships with the program: the help command shows nothing and changes nothing.
 }
 
-IconHandle CWinApp::LoadAppIcon(int nID) const
-{
-    return LoadResourceIcon(nID);
-}
-
 CWinApp* AfxGetApp()
 {
     return g_pApp;

@@ -1,10 +1,22 @@
 // The dialog framework the user interface is written against: small stand-ins for the class
-// library's application object and modal dialogs. ui/win32/ implements the platform parts
-// on user32, ui/curses/ on ncursesw; the dialog classes exist once, above this header.
-// ui/Framework.cpp holds the platform-neutral parts (DDX_Text, CDialog, CWinApp); a back end
-// defines RunModalDialog, SystemIconWidth/Height, LoadResourceString, LoadResourceIcon,
-// CWinApp::Enable3dControls and SystemNotice, and names the application after the executable
-// at start-up when it has no name.
+// library's application object and modal dialogs. The dialog classes exist once, above this
+// header; ui/Framework.cpp holds the platform-neutral parts (DDX_Text, CDialog, CWinApp).
+//
+// A back end's whole contract, wherever it is declared. The front end
+// (ui/win32/Win32Framework.cpp, ui/curses/CursesFramework.cpp; for the tests
+// tests/support/FakeFramework.cpp) defines
+//   here:               RunModalDialog (with a DialogHost per window), SystemIconWidth,
+//                       SystemIconHeight, LoadResourceString, LoadResourceIcon,
+//                       CWinApp::Enable3dControls
+//   common/Notice.h:    SystemNotice
+// and its start (ui/win32/WinMain.cpp, ui/curses/Main.cpp) names the application after the
+// executable when it has no name (AppNameFromPath) and calls its InitInstance. Below it each
+// platform has its back ends of the core, in files named for the platform:
+//   detect/SerialPort.h: SystemPorts                               (SerialPort_*.cpp)
+//   config/TextFile.h:   TextFile (its Place and every member)     (TextFile_*.cpp)
+//   config/WindowsDir.h: WindowsFilePath                           (WindowsDir_*.cpp)
+// The terminal's handler of the signals that end it also gives a held serial line back
+// (detect/SerialPort_posix.h): a POSIX duty, which Windows does itself.
 #pragma once
 
 #include <memory>
@@ -156,7 +168,6 @@ public:
     void OnHelp();
     /// The themed control look where the platform has one.
     void Enable3dControls();
-    IconHandle LoadAppIcon(int nID) const;
 
     std::string m_strAppName;
     CDialog* m_pMainWnd = nullptr;

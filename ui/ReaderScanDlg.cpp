@@ -4,13 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/Texts.h"
 #include "ui/AboutDlg.h"
 
 namespace lesamo {
 
 // The result lines go to the screen and the dialog as Windows-1252 bytes ("ß" is 0xDF): the
-// compiler must translate this UTF-8 source's literals (GCC's -fexec-charset=CP1252). Any
-// other compiler would leave UTF-8 in them.
+// compiler must translate the UTF-8 literals of common/Texts.h (GCC's -fexec-charset=CP1252).
+// Any other compiler would leave UTF-8 in them.
 // (The static checks read the sources with clang, which keeps UTF-8: they skip this one.)
 #ifndef LESAMO_STATIC_CHECKS
 static_assert(sizeof("ß") == 2 && static_cast<unsigned char>("ß"[0]) == 0xDF,
@@ -92,8 +93,7 @@ IconHandle CReaderScanDlg::OnQueryDragIcon()
 void CReaderScanDlg::OnSearch()
 {
     const CWinApp* pApp = AfxGetApp();
-    ShowMessageBox("Achtung: Sollten Sie einen Kavirex(schwarz) haben, stecken Sie bitte eine Chipkarte in den Leser. ",
-                   pApp ? pApp->m_strAppName : std::string(), MessageIcon::Exclamation);
+    ShowMessageBox(TXT_SEARCH_WARNING, pApp ? pApp->m_strAppName : std::string(), MessageIcon::Exclamation);
 
     m_detector.ScanPorts();
 
@@ -102,19 +102,19 @@ void CReaderScanDlg::OnSearch()
         char number[16];
         std::snprintf(number, sizeof number, "%d\r\n", n);
         if (m_detector.m_nPortKind[n - 1] == readerKrm) {
-            m_strResult += "Kavirex(KRM) Kartenleser gefunden an Anschluß: Com";
+            m_strResult += TXT_FOUND_KRM;
             m_strResult += number;
             found = true;
         }
         if (m_detector.m_nPortKind[n - 1] == readerKavirex3) {
-            m_strResult += "Kavirex3 Kartenleser gefunden an Anschluß: Com";
+            m_strResult += TXT_FOUND_KAVIREX3;
             m_strResult += number;
             found = true;
         }
         UpdateData(false);
     }
     if (!found)
-        m_strResult = "Keinen Kartenleser gefunden.";
+        m_strResult = TXT_FOUND_NONE;
     UpdateData(false);
 
     // The box keeps the text; the next search builds it afresh from the slots.

@@ -233,10 +233,10 @@ case_about_box() {
     start_sim com1=none com2=none com3=none com4=none
     start_app
     wait_ready
-    # The notice line as the resources have it (Texts.h is UTF-8, like this screen).
+    # The notice line as the resources have it (common/Texts.h is UTF-8, like this screen).
     local notice
-    notice=$(sed -n 's/^#define TXT_ABOUT_NOTICE *"\(.*\)"$/\1/p' "$(dirname "$0")/../../res/Texts.h")
-    [[ -n $notice ]] || fail "no TXT_ABOUT_NOTICE in res/Texts.h"
+    notice=$(sed -n 's/^#define TXT_ABOUT_NOTICE *"\(.*\)"$/\1/p' "$(dirname "$0")/../../common/Texts.h")
+    [[ -n $notice ]] || fail "no TXT_ABOUT_NOTICE in common/Texts.h"
     local open close
     for open in F10 M-Space; do
         for close in Enter Escape Space; do

@@ -1,14 +1,11 @@
-// Dialogs 100 and 102 for the terminal, built from the geometry and texts the resource script
-// uses, the text art that stands in for icon 128 and bitmap 131, and the framework's loading
-// of these resources (the icon, the string table).
+// Dialogs 100 and 102 for the terminal, built from the control lists the resource script is
+// made of (res/Dialogs.h), and the text art that stands in for icon 128 and bitmap 131.
 #include "ui/curses/DialogTemplates.h"
 
 #include <algorithm>
 #include <string>
 
-#include "res/Layout.h"
-#include "res/Texts.h"
-#include "res/resource.h"
+#include "res/Dialogs.h"
 #include "ui/Framework.h"
 
 namespace lesamo::term {
@@ -50,6 +47,20 @@ const std::vector<std::string_view> kIconColours = {
 const TextArt kReaderArt{kReaderLines, kReaderColours};
 const TextArt kIconArt{kIconLines, kIconColours};
 
+namespace {
+
+// The art standing in for a picture resource of the templates.
+const TextArt* ArtOf(int resourceId)
+{
+    switch (resourceId) {
+    case IDB_READER: return &kReaderArt;
+    case IDR_MAINFRAME: return &kIconArt;
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
 CellRect ToCells(const DluRect& rect)
 {
     const int left = DivideRounded(rect.x, kUnitsPerCol);
@@ -65,37 +76,32 @@ int ButtonRow(const DluRect& rect)
     return (2 * rect.y + rect.cy) / (2 * kUnitsPerRow);
 }
 
+// The controls of Dialogs.h's lists as the terminal has them: the resource script's extra
+// styles aside, a control behaves as the default of its kind (push buttons and the edit box
+// are tab stops, static texts and pictures are not).
+#define TERM_DEFPUSHBUTTON(nId, text, style, ...) {nId, ControlKind::PushButton, text, {__VA_ARGS__}, true, true},
+#define TERM_PUSHBUTTON(nId, text, ...)           {nId, ControlKind::PushButton, text, {__VA_ARGS__}, false, true},
+#define TERM_EDIT_MULTILINE(nId, style, exstyle, ...)                                                                  \
+    {nId, ControlKind::Edit, "", {__VA_ARGS__}, false, true, nullptr, true},
+#define TERM_LTEXT(text, style, ...) {IDC_STATIC, ControlKind::Text, text, {__VA_ARGS__}},
+#define TERM_PICTURE(resource, style, ...)                                                                             \
+    {IDC_STATIC, ControlKind::Picture, "", {__VA_ARGS__}, false, false, ArtOf(resource)},
+#define TERM_ICON(resource, ...) {IDC_STATIC, ControlKind::Icon, "", {__VA_ARGS__}, false, false, ArtOf(resource)},
+
 const DialogTemplate* FindDialogTemplate(int id)
 {
-    static const DialogTemplate kMain{
-        IDD_READERSCAN_DIALOG,
-        TXT_APP_TITLE,
-        LAYOUT_MAIN_SIZE,
-        true,
-        {
-            {IDOK, ControlKind::PushButton, TXT_OK, {LAYOUT_MAIN_OK}, true, true},
-            {IDCANCEL, ControlKind::PushButton, TXT_CANCEL, {LAYOUT_MAIN_CANCEL}, false, true},
-            {IDC_SEARCH, ControlKind::PushButton, TXT_SEARCH, {LAYOUT_MAIN_SEARCH}, false, true},
-            {.id = IDC_RESULT,
-             .kind = ControlKind::Edit,
-             .text = "",
-             .rect = {LAYOUT_MAIN_RESULT},
-             .tabStop = true,
-             .multiLine = true},
-            {IDC_STATIC, ControlKind::Text, TXT_INSTRUCTION, {LAYOUT_MAIN_INSTRUCTION}},
-            {IDC_STATIC, ControlKind::Picture, "", {LAYOUT_MAIN_PICTURE}, false, false, &kReaderArt},
-        }};
-    static const DialogTemplate kAbout{
-        IDD_ABOUTBOX,
-        TXT_ABOUT_CAPTION,
-        LAYOUT_ABOUT_SIZE,
-        true,
-        {
-            {IDC_STATIC, ControlKind::Icon, "", {LAYOUT_ABOUT_ICON}, false, false, &kIconArt},
-            {IDC_STATIC, ControlKind::Text, TXT_ABOUT_VERSION, {LAYOUT_ABOUT_VERSION}},
-            {IDC_STATIC, ControlKind::Text, TXT_ABOUT_NOTICE, {LAYOUT_ABOUT_NOTICE}},
-            {IDOK, ControlKind::PushButton, TXT_OK, {LAYOUT_ABOUT_OK}, true, true},
-        }};
+    static const DialogTemplate kMain{IDD_READERSCAN_DIALOG,
+                                      DIALOG_MAIN_CAPTION,
+                                      LAYOUT_MAIN_SIZE,
+                                      true,
+                                      {DIALOG_MAIN_CONTROLS(TERM_DEFPUSHBUTTON, TERM_PUSHBUTTON, TERM_EDIT_MULTILINE,
+                                                            TERM_LTEXT, TERM_PICTURE, TERM_ICON)}};
+    static const DialogTemplate kAbout{IDD_ABOUTBOX,
+                                       DIALOG_ABOUT_CAPTION,
+                                       LAYOUT_ABOUT_SIZE,
+                                       true,
+                                       {DIALOG_ABOUT_CONTROLS(TERM_DEFPUSHBUTTON, TERM_PUSHBUTTON, TERM_EDIT_MULTILINE,
+                                                              TERM_LTEXT, TERM_PICTURE, TERM_ICON)}};
     switch (id) {
     case IDD_READERSCAN_DIALOG: return &kMain;
     case IDD_ABOUTBOX: return &kAbout;
@@ -104,30 +110,3 @@ const DialogTemplate* FindDialogTemplate(int id)
 }
 
 }  // namespace lesamo::term
-
-namespace lesamo {
-
-// The framework's resource loading on the terminal: the application icon is its text art,
-// and the string table holds the one string the dialogs load.
-
-int SystemIconWidth()
-{
-    return term::kIconArt.Cols();
-}
-
-int SystemIconHeight()
-{
-    return term::kIconArt.Rows();
-}
-
-std::string LoadResourceString(int nID)
-{
-    return nID == IDS_ABOUTBOX ? TXT_ABOUT_MENU_ENTRY : "";
-}
-
-IconHandle LoadResourceIcon(int nID)
-{
-    return nID == IDR_MAINFRAME ? &term::kIconArt : nullptr;
-}
-
-}  // namespace lesamo

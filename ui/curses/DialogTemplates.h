@@ -1,7 +1,6 @@
 // The two dialog templates as the terminal shows them: the same controls, ids, texts, tab
-// order and dialog-unit positions as the resource script, and the rule that turns dialog
-// units into character cells. The framework's LoadResourceString and LoadResourceIcon are
-// defined beside them.
+// order and dialog-unit positions as the resource script (both are made from res/Dialogs.h),
+// and the rule that turns dialog units into character cells.
 #pragma once
 
 #include <string_view>

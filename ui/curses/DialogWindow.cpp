@@ -1,16 +1,15 @@
 // The window of a framework dialog on the terminal: its controls' texts, the keyboard of a
-// Windows dialog, the system menu, and the framework's modal loop that shows it.
+// Windows dialog and the system menu. CursesFramework.cpp's modal loop shows it.
 #include "ui/curses/DialogWindow.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "common/Texts.h"
 #include "ui/curses/Windows1252Text.h"
 
-namespace lesamo {
-
-namespace term {
+namespace lesamo::term {
 
 namespace {
 
@@ -18,7 +17,7 @@ namespace {
 // moved in a terminal: only closing.
 std::vector<MenuEntry> SystemEntries()
 {
-    return {{"&Schließen", kSysCommandClose}};
+    return {{TXT_TERM_CLOSE, kSysCommandClose}};
 }
 
 }  // namespace
@@ -226,26 +225,4 @@ void DialogWindow::DefaultSysCommand(unsigned nID, long)
         Command(IDCANCEL);
 }
 
-}  // namespace term
-
-int RunModalDialog(CDialog& dialog, CDialog*)
-{
-    term::Terminal* terminal = term::Terminal::Active();
-    const term::DialogTemplate* dialogTemplate = term::FindDialogTemplate(dialog.TemplateId());
-    if (terminal == nullptr || dialogTemplate == nullptr)
-        return -1;
-    term::DialogWindow window(dialog, *dialogTemplate);
-    dialog.AttachHost(&window);
-    window.FocusFirst();
-    dialog.OnInitDialog();
-    terminal->RunModal(window);
-    dialog.AttachHost(nullptr);
-    return window.Result();
-}
-
-void CWinApp::Enable3dControls()
-{
-    // A terminal has no three-dimensional control look to turn on.
-}
-
-}  // namespace lesamo
+}  // namespace lesamo::term

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Texts.h"
 #include "ui/curses/DialogWindow.h"
 #include "ui/curses/Drawing.h"
 #include "ui/curses/Windows1252Text.h"
@@ -57,7 +58,7 @@ void DialogWindow::DefaultPaint()
         captionCol += DrawText({origin.row, captionCol}, "[-]", 3, caption) + 1;
     DrawText({origin.row, captionCol}, m_template.caption, extent.cols - 4, caption);
     if (m_paintActive) {
-        const char* hint = m_pressed != 0 ? "Bitte warten..." : m_template.systemMenu ? "F10: Menü" : "";
+        const char* hint = m_pressed != 0 ? TXT_TERM_PLEASE_WAIT : m_template.systemMenu ? TXT_TERM_MENU_HINT : "";
         const int width = static_cast<int>(std::string_view(hint).size());
         DrawText({origin.row, origin.col + extent.cols - width - 1}, hint, width, caption);
     }

@@ -12,6 +12,7 @@
 
 #include <curses.h>
 
+#include "common/Texts.h"
 #include "ui/curses/Terminal.h"
 #include "ui/curses/Windows1252Text.h"
 
@@ -196,10 +197,7 @@ void DrawTooSmall(Size need)
     for (int row = 0; row < LINES; ++row)
         mvhline(row, 0, ' ', COLS);
     char text[200];
-    std::snprintf(text, sizeof text,
-                  "Das Terminal ist zu klein: dieses Fenster braucht %d × %d Zeichen, "
-                  "das Terminal hat %d × %d. Bitte vergrößern Sie es.",
-                  need.cols, need.rows, COLS, LINES);
+    std::snprintf(text, sizeof text, TXT_TERM_TOO_SMALL, need.cols, need.rows, COLS, LINES);
     const std::vector<std::string> lines = WrapText(text, COLS);
     const int top = LINES > static_cast<int>(lines.size()) ? (LINES - static_cast<int>(lines.size())) / 2 : 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -8,27 +8,9 @@
 #include <unistd.h>
 
 #include "common/StandardOptions.h"
+#include "common/Texts.h"
 #include "ui/Framework.h"
 #include "ui/curses/Terminal.h"
-
-namespace {
-
-constexpr char kUsage[] =
-    "Usage: lesamo [--help | --version]\n"
-    "\n"
-    "Searches com1 to com4 of a Wine prefix for serial chip-card readers of the Kavirex family\n"
-    "and registers them with the banking software of that prefix (icchscr.ini, hbcikrnl.ini),\n"
-    "in the German dialog of the Windows program, shown in the terminal.\n"
-    "\n"
-    "  --help, -h  prints this help and ends\n"
-    "  --version   prints the version and ends\n"
-    "\n"
-    "Environment: WINEPREFIX (the prefix; ~/.wine when unset), windir (the folder of both\n"
-    "files; the prefix's drive_c/windows when unset), veskrexdir (the folder of the CT-API\n"
-    "driver). Exit status: 0 nothing written, 1 OK (both files written), 2 could not start\n"
-    "or wrong usage. More in lesamo(1).\n";
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -37,20 +19,19 @@ int main(int argc, char** argv)
     // No arguments but the two every Linux program answers: anything else is a mistake that
     // ends the program, rather than being passed over on the way to a dialog that writes files.
     if (argc > 1) {
-        if (const auto status = AnswerStandardOption(argv[1], "lesamo", kUsage))
+        if (const auto status = AnswerStandardOption(argv[1], "lesamo", TXT_TERM_USAGE))
             return *status;
-        std::fprintf(stderr, "%s: %s: not understood (see lesamo --help)\n", appName.c_str(), argv[1]);
+        std::fprintf(stderr, TXT_TERM_NOT_UNDERSTOOD, appName.c_str(), argv[1]);
         return 2;
     }
     // Exit status 1 means "files written", so the failures to start use 2.
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        std::fprintf(stderr, "%s: needs a terminal: standard input and output must both be a terminal\n",
-                     appName.c_str());
+        std::fprintf(stderr, TXT_TERM_NEEDS_TERMINAL, appName.c_str());
         return 2;
     }
     CWinApp* app = AfxGetApp();
     if (app == nullptr) {
-        std::fprintf(stderr, "%s: no application object\n", appName.c_str());
+        std::fprintf(stderr, TXT_TERM_NO_APPLICATION, appName.c_str());
         return 2;
     }
     if (app->m_strAppName.empty())

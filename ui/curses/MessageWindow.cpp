@@ -1,11 +1,11 @@
-// Message boxes and popup menus drawn by the terminal front end, and the front end's Notice.
+// Message boxes and popup menus drawn by the terminal front end.
 #include "ui/curses/MessageWindow.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cwctype>
 
 #include "common/Notice.h"
+#include "common/Texts.h"
 #include "ui/curses/Drawing.h"
 #include "ui/curses/Windows1252Text.h"
 
@@ -65,26 +65,6 @@ int VisibleLength(const std::string& text)
     return length;
 }
 
-// Windows shows a message box without an owner and without a caption under "Fehler".
-class TerminalNotice : public Notice {
-public:
-    void Show(const std::string& text, MessageIcon icon) override
-    {
-        if (Terminal::Active() != nullptr) {
-            ShowMessageWindow(text, "Fehler", icon);
-            return;
-        }
-        // No terminal session (not reachable from the dialog, kept for safety): the text as
-        // it stands, ASCII only, rather than nothing.
-        std::string plain = text;
-        for (char& ch : plain) {
-            if (static_cast<unsigned char>(ch) >= 0x80 || static_cast<unsigned char>(ch) < 0x20)
-                ch = '?';
-        }
-        std::fprintf(stderr, "%s\n", plain.c_str());
-    }
-};
-
 }  // namespace
 
 MessageWindow::MessageWindow(const std::string& text, std::string caption, MessageIcon icon)
@@ -120,7 +100,7 @@ void MessageWindow::Draw(Point origin, bool active)
     const Style style = active ? Style::ButtonFocused : Style::ButtonDefault;
     FillRect(button, {1, kButtonCols}, style);
     DrawText(button, "[", 1, style);
-    DrawText({button.row, button.col + (kButtonCols - 2) / 2}, "OK", 2, style);
+    DrawText({button.row, button.col + (kButtonCols - 2) / 2}, TXT_OK, 2, style);
     DrawText({button.row, button.col + kButtonCols - 1}, "]", 1, style);
 }
 
@@ -229,13 +209,3 @@ void MenuWindow::OnKey(const Key& key)
 }
 
 }  // namespace lesamo::term
-
-namespace lesamo {
-
-Notice& SystemNotice()
-{
-    static term::TerminalNotice notice;
-    return notice;
-}
-
-}  // namespace lesamo

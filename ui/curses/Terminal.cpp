@@ -12,6 +12,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include "common/Texts.h"
 #include "detect/SerialPort.h"
 
 namespace lesamo::term {
@@ -111,8 +112,7 @@ bool Terminal::Start(std::string& error)
     if (g_screen == nullptr || tigetstr("cup") == nullptr) {
         Stop();
         const char* type = std::getenv("TERM");
-        error = std::string("cannot drive the terminal type \"") + (type != nullptr ? type : "") +
-                "\" (set TERM to your terminal, e.g. xterm)";
+        error = std::string(TXT_TERM_UNKNOWN_TYPE) + (type != nullptr ? type : "") + TXT_TERM_UNKNOWN_TYPE_END;
         return false;
     }
     set_term(g_screen);

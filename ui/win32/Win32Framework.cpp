@@ -1,17 +1,14 @@
 // The dialog framework on user32: modal dialogs from the resource templates, their
-// message boxes and system menu, the application's resources and the themed look, and the
-// templates' pictures at the screen's scale.
+// message boxes and system menu, the application's resources, the themed look and the
+// writers' message box. The pictures at the screen's scale are DpiScaling.cpp's.
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
-#include <memory>
 #include <string>
-#include <type_traits>
-#include <vector>
 
 #include "common/Notice.h"
 #include "ui/Framework.h"
+#include "ui/win32/DpiScaling.h"
 
 namespace lesamo {
 
@@ -33,137 +30,6 @@ HINSTANCE AppInstance()
 {
     return GetModuleHandleA(nullptr);
 }
-
-/// The scale the window is drawn at, in dots per inch: its monitor's where Windows knows one
-/// (Windows 10 1607 on; looked up at run time, so the program still starts on older Windows),
-/// else the system's, which older Windows scale every dialog by.
-UINT WindowDpi(HWND hWnd)
-{
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow) {
-        if (const UINT dpi = getDpiForWindow(hWnd))
-            return dpi;
-    }
-    const HDC hScreen = GetDC(nullptr);
-    const int dpi = hScreen ? GetDeviceCaps(hScreen, LOGPIXELSY) : 0;
-    if (hScreen)
-        ReleaseDC(nullptr, hScreen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
-struct BitmapDeleter {
-    void operator()(HBITMAP hBitmap) const { DeleteObject(hBitmap); }
-};
-using OwnedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
-
-/// The em height of `font` (its cell without the internal leading), in pixels; 0 when GDI fails.
-int EmHeight(const LOGFONTA& font)
-{
-    const HFONT hFont = CreateFontIndirectA(&font);
-    const HDC hScreen = GetDC(nullptr);
-    TEXTMETRICA metrics{};
-    if (hFont && hScreen) {
-        const HGDIOBJ hOld = SelectObject(hScreen, hFont);
-        GetTextMetricsA(hScreen, &metrics);
-        SelectObject(hScreen, hOld);
-    }
-    if (hScreen)
-        ReleaseDC(nullptr, hScreen);
-    if (hFont)
-        DeleteObject(hFont);
-    return metrics.tmHeight - metrics.tmInternalLeading;
-}
-
-/// The scale of the dialog's units at `dpi`, as dots per inch: `dpi`, or less where the
-/// dialog's font (made for `fontDpi`) does not grow that far. A raster font ("MS Sans Serif")
-/// comes in a few sizes only: under Wine its text at 192 DPI is no larger than at 144.
-UINT DialogUnitDpi(HWND hDialog, UINT fontDpi, UINT dpi)
-{
-    const auto hFont = reinterpret_cast<HFONT>(SendMessageA(hDialog, WM_GETFONT, 0, 0));
-    LOGFONTA font{};
-    if (!hFont || !GetObjectA(hFont, sizeof font, &font) || !fontDpi || font.lfHeight >= 0)
-        return dpi;
-    const int points = MulDiv(-font.lfHeight, 72, static_cast<int>(fontDpi));
-    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(fontDpi));
-    const int em = EmHeight(font);
-    if (points <= 0 || em <= 0)
-        return dpi;
-    return std::min(dpi, static_cast<UINT>(MulDiv(em, 72, points)));
-}
-
-/// `hSource` drawn `dpi` / 96 times as large, smoothed; nullptr when GDI fails.
-OwnedBitmap ScaledBitmap(HBITMAP hSource, UINT dpi)
-{
-    BITMAP source{};
-    if (!GetObjectA(hSource, sizeof source, &source))
-        return nullptr;
-    const int width = MulDiv(source.bmWidth, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
-    const int height = MulDiv(source.bmHeight, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
-    const HDC hScreen = GetDC(nullptr);
-    OwnedBitmap scaled(CreateCompatibleBitmap(hScreen, width, height));
-    const HDC hFrom = CreateCompatibleDC(hScreen);
-    const HDC hTo = CreateCompatibleDC(hScreen);
-    if (scaled && hFrom && hTo) {
-        const HGDIOBJ hOldFrom = SelectObject(hFrom, hSource);
-        const HGDIOBJ hOldTo = SelectObject(hTo, scaled.get());
-        SetStretchBltMode(hTo, HALFTONE);
-        SetBrushOrgEx(hTo, 0, 0, nullptr);
-        if (!StretchBlt(hTo, 0, 0, width, height, hFrom, 0, 0, source.bmWidth, source.bmHeight, SRCCOPY))
-            scaled.reset();
-        SelectObject(hTo, hOldTo);
-        SelectObject(hFrom, hOldFrom);
-    } else {
-        scaled.reset();
-    }
-    if (hTo)
-        DeleteDC(hTo);
-    if (hFrom)
-        DeleteDC(hFrom);
-    ReleaseDC(nullptr, hScreen);
-    return scaled;
-}
-
-/// A picture of a template (a static control showing a bitmap resource, pixel for pixel and
-/// centred in its frame) drawn at the scale of the dialog units. The resource is drawn for
-/// 96 DPI; the frame is in dialog units and grows with the dialog font, so the picture must
-/// grow with it, no more (it would be cut off) and no less.
-class ScaledPicture {
-public:
-    explicit ScaledPicture(HWND hControl)
-        : m_hControl(hControl),
-          m_hOriginal(reinterpret_cast<HBITMAP>(SendMessageA(hControl, STM_GETIMAGE, IMAGE_BITMAP, 0)))
-    {
-    }
-
-    void Scale(UINT dpi)
-    {
-        if (!m_hOriginal)
-            return;
-        OwnedBitmap scaled = dpi == USER_DEFAULT_SCREEN_DPI ? nullptr : ScaledBitmap(m_hOriginal, dpi);
-        Show(scaled ? scaled.get() : m_hOriginal);
-        m_scaled = std::move(scaled);  // the control has let go of the one before
-    }
-
-    /// Gives the control its own bitmap back before it is destroyed: whatever it does with
-    /// its picture then, it does with the one it loaded.
-    void Restore()
-    {
-        Show(m_hOriginal);
-        m_scaled.reset();
-    }
-
-private:
-    void Show(HBITMAP hBitmap)
-    {
-        SendMessageA(m_hControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hBitmap));
-    }
-
-    HWND m_hControl;
-    HBITMAP m_hOriginal;  // the control's, loaded from the template
-    OwnedBitmap m_scaled;
-};
 
 class Win32Menu : public CMenu {
 public:
@@ -261,8 +127,7 @@ private:
             SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
             self->m_hWnd = hWnd;
             self->m_dialog.AttachHost(self);
-            self->m_nDpi = WindowDpi(hWnd);
-            self->ScalePictures(self->m_nDpi);
+            self->m_pictures.Scale(hWnd, WindowDpi(hWnd));
             RECT before{};
             GetWindowRect(hWnd, &before);
             const bool visibleTemplate = IsWindowVisible(hWnd) != FALSE;
@@ -308,28 +173,6 @@ private:
         SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    /// The template's pictures at the scale of the dialog units at `dpi`, the window's new
-    /// DPI; the first call finds them.
-    void ScalePictures(UINT dpi)
-    {
-        const UINT fontDpi = m_nDpi;
-        m_nDpi = dpi;
-        if (m_pictures.empty()) {
-            for (HWND hChild = GetWindow(m_hWnd, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
-                char className[16] = {};
-                GetClassNameA(hChild, className, sizeof className);
-                if (lstrcmpiA(className, "Static") == 0 &&
-                    (GetWindowLongA(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
-                    m_pictures.emplace_back(hChild);
-            }
-        }
-        if (m_pictures.empty())
-            return;
-        const UINT unitDpi = DialogUnitDpi(m_hWnd, fontDpi, dpi);
-        for (ScaledPicture& picture : m_pictures)
-            picture.Scale(unitDpi);
-    }
-
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     {
         switch (message) {
@@ -341,13 +184,10 @@ private:
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                          suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-            ScalePictures(HIWORD(wParam));
+            m_pictures.Scale(m_hWnd, HIWORD(wParam));
             return FALSE;
         }
-        case WM_DESTROY:
-            for (ScaledPicture& picture : m_pictures)
-                picture.Restore();
-            return FALSE;
+        case WM_DESTROY: m_pictures.Restore(); return FALSE;
         case WM_SYSCOMMAND:
             m_dialog.OnSysCommand(static_cast<unsigned>(wParam), static_cast<long>(lParam));
             return TRUE;
@@ -372,8 +212,7 @@ private:
     CDialog& m_dialog;
     HWND m_hWnd = nullptr;
     Win32Menu m_systemMenu{nullptr};
-    std::vector<ScaledPicture> m_pictures;
-    UINT m_nDpi = USER_DEFAULT_SCREEN_DPI;  // the window's, which its font was made for
+    DialogPictures m_pictures;
 };
 
 // Message boxes of the writers: no owner, but modal to every window of the program, so the

@@ -33,8 +33,10 @@ std::string ModulePath()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     lesamo::CWinApp* pApp = lesamo::AfxGetApp();
+    // Exit status 1 means "files written", so a failure to start uses 2, as the terminal
+    // program does.
     if (!pApp)
-        return 1;
+        return 2;
     if (pApp->m_strAppName.empty())
         pApp->m_strAppName = lesamo::AppNameFromPath(ModulePath());
     // No message loop of the program's own: InitInstance runs the main dialog and returns
