@@ -12,7 +12,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "detect/SerialPort.h"
+#include "detect/SerialPort_posix.h"
 
 namespace lesamo::term {
 
