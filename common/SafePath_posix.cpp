@@ -43,6 +43,37 @@ int ReadSafeLink(int directory, const std::string& name, const struct stat& link
     return 0;
 }
 
+/// The next component of the path still to go, taken off its front; `isLast` when nothing but
+/// slashes follows it. False when only slashes are left (the path names a directory).
+bool TakeComponent(std::string& rest, std::string& component, bool& isLast)
+{
+    const std::size_t start = rest.find_first_not_of('/');
+    if (start == std::string::npos)
+        return false;
+    const std::size_t end = std::min(rest.find('/', start), rest.size());
+    component = rest.substr(start, end - start);
+    isLast = rest.find_first_not_of('/', end) == std::string::npos;
+    rest.erase(0, end);
+    return true;
+}
+
+/// Follows the link `name` in the place's directory, which `link` describes: the rest of the
+/// path now goes on from where the link leads (its own directory for a relative one); at the
+/// end of the path, the target is the entry itself. Returns 0 or the errno that stopped it.
+int FollowLink(PathPlace& place, const std::string& name, const struct stat& link, std::string& rest)
+{
+    std::string target;
+    if (const int error = ReadSafeLink(place.directory.Get(), name, link, target); error != 0)
+        return error;
+    if (target.front() == '/') {
+        place.directory = OpenDirectory(AT_FDCWD, "/");
+        if (!place.directory.Valid())
+            return errno;
+    }
+    rest.insert(0, target + "/");
+    return 0;
+}
+
 }  // namespace
 
 int FindSafePlace(const std::string& path, PathPlace& place, LastLink last)
@@ -54,15 +85,9 @@ int FindSafePlace(const std::string& path, PathPlace& place, LastLink last)
     if (!place.directory.Valid())
         return errno;
     int links = 0;
-    for (;;) {
-        // The next component; the last one is the entry's name.
-        const std::size_t start = rest.find_first_not_of('/');
-        if (start == std::string::npos)
-            return EISDIR;
-        const std::size_t end = std::min(rest.find('/', start), rest.size());
-        std::string component = rest.substr(start, end - start);
-        const bool isLast = rest.find_first_not_of('/', end) == std::string::npos;
-        rest.erase(0, end);
+    std::string component;
+    bool isLast = false;
+    while (TakeComponent(rest, component, isLast)) {
         if (component == "." || component == "..") {
             if (isLast)
                 return EISDIR;
@@ -84,17 +109,8 @@ int FindSafePlace(const std::string& path, PathPlace& place, LastLink last)
         if (S_ISLNK(entry.st_mode) && !(isLast && last == LastLink::Keep)) {
             if (++links > kMaxLinks)
                 return ELOOP;
-            std::string target;
-            if (const int error = ReadSafeLink(place.directory.Get(), component, entry, target); error != 0)
+            if (const int error = FollowLink(place, component, entry, rest); error != 0)
                 return error;
-            // The rest of the path now goes on from where the link leads (its own directory
-            // for a relative one); at the end of the path, the target is the entry itself.
-            if (target.front() == '/') {
-                place.directory = OpenDirectory(AT_FDCWD, "/");
-                if (!place.directory.Valid())
-                    return errno;
-            }
-            rest.insert(0, target + "/");
             continue;
         }
         if (isLast) {
@@ -105,6 +121,7 @@ int FindSafePlace(const std::string& path, PathPlace& place, LastLink last)
         if (!place.directory.Valid())
             return errno;
     }
+    return EISDIR;
 }
 
 }  // namespace lesamo

@@ -9,7 +9,7 @@
 
 namespace lesamo {
 
-/// Writes `text` to `file` (see WriteTextFile). When that fails, shows "Error: Create File: "
+/// Writes `text` to `file` (see TextFile::Write). When that fails, shows "Error: Create File: "
 /// or, after the new file was begun, "Error: Write File: ", then `shownName` and a blank, with
 /// the error icon. Returns resultOk or resultFailed.
 int WriteConfigFile(Notice& notice, TextFile& file, std::string_view text, std::string_view shownName);

@@ -42,7 +42,8 @@ int CReaderDetector::WriteHbciFile()
         return WriteConfigFile(m_notice, file, text, "HBCIKRNL.INI");
     } catch (const std::bad_alloc&) {
         // Out of memory for the merge: the file is as it was (a new version is never half
-        // in place), so say it could not be made rather than end the program.
+        // in place), so say it could not be made rather than end the program. The house
+        // rule's one catch (CONTRIBUTING.md): only here does an old file decide the memory.
         return ReportCreateFailed(m_notice, "HBCIKRNL.INI");
     }
 }

@@ -4,16 +4,6 @@
 
 namespace lesamo {
 
-ReadOutcome ReadTextFile(const std::string& path, std::string& text)
-{
-    return TextFile(path).Read(text);
-}
-
-WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
-{
-    return TextFile(path).Write(text);
-}
-
 std::string TextFromDisk(std::string_view bytes)
 {
     bytes = bytes.substr(0, bytes.find('\0'));

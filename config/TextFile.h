@@ -32,30 +32,25 @@ public:
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
 
-    /// See ReadTextFile.
+    /// Reads the file whole and in binary, up to its first zero byte (where the text ends):
+    /// every CR LF becomes LF, a Ctrl-Z is ordinary data. Returns Missing when there is no such
+    /// file (or no such directory) and Failed when something is there that cannot be read (a
+    /// directory, no permission, a read error, more than kMaxTextFileBytes); `text` is empty then.
     ReadOutcome Read(std::string& text);
-    /// See WriteTextFile.
+    /// Writes `text`, every LF as CR LF, to a new file in the file's directory (of the file a
+    /// symbolic link there names), flushes it to the disk and then puts it in the file's place,
+    /// keeping the old file's permissions. Returns CreateFailed when the target is there but may
+    /// not be written by this user (read-only) or cannot be replaced (a directory), or when no
+    /// file can be created beside it; WriteFailed when writing or flushing fails (a full disk).
+    /// On failure the old file is as it was and no temporary file is left; on POSIX no signal
+    /// that ends the program can leave one either (they wait until the new file is in place or
+    /// gone).
     WriteOutcome Write(std::string_view text);
 
 private:
     struct Place;
     std::unique_ptr<Place> m_place;
 };
-
-/// Reads the file at `path` whole and in binary, up to its first zero byte (where the text
-/// ends): every CR LF becomes LF, a Ctrl-Z is ordinary data. Returns Missing when there is no
-/// such file (or no such directory) and Failed when something is there that cannot be read (a
-/// directory, no permission, a read error, more than kMaxTextFileBytes); `text` is empty then.
-ReadOutcome ReadTextFile(const std::string& path, std::string& text);
-
-/// Writes `text`, every LF as CR LF, to a new file in the directory of `path` (of the file a
-/// symbolic link there names), flushes it to the disk and then puts it in place of `path`,
-/// keeping the old file's permissions. Returns CreateFailed when the target is there but may
-/// not be written by this user (read-only) or cannot be replaced (a directory), or when no
-/// file can be created beside it; WriteFailed when writing or flushing fails (a full disk).
-/// On failure the old file is as it was and no temporary file is left; on POSIX no signal that
-/// ends the program can leave one either (they wait until the new file is in place or gone).
-WriteOutcome WriteTextFile(const std::string& path, std::string_view text);
 
 /// The text of file bytes: CR LF turned into LF, cut at the first zero byte.
 std::string TextFromDisk(std::string_view bytes);

@@ -1,15 +1,13 @@
 // Whole text files on POSIX. The file's place (a descriptor of its directory and its name there)
 // is found once by the safe chase (common/SafePath_posix.h); reading and writing then use that
-// descriptor alone (openat, renameat). A new version goes to a temporary file beside the target,
-// fsync'ed, given what the old file had besides its bytes (KeptMetadata), renamed over the
-// target, and the directory fsync'ed so that the rename itself survives a crash.
+// descriptor alone (openat, renameat). A new version goes to a temporary file beside the target
+// (TemporaryFile, with the ending signals held), fsync'ed, given what the old file had besides
+// its bytes (KeptMetadata), renamed over the target, and the directory fsync'ed so that the
+// rename itself survives a crash.
 #include "config/TextFile.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/random.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,87 +17,10 @@
 #include "common/FileDescriptor_posix.h"
 #include "common/SafePath_posix.h"
 #include "config/KeptMetadata_posix.h"
+#include "config/TemporaryFile_posix.h"
 
 namespace lesamo {
 namespace {
-
-/// Holds back, while it lives, every signal that would end the program from outside (Ctrl-C,
-/// a hang-up, kill, a timer, a broken pipe...), so that a temporary file is always renamed or
-/// removed before one of them takes effect; and ignores SIGXFSZ, so that a file size limit
-/// makes the write fail (EFBIG) instead of ending the program. The faults stay deliverable.
-class SignalsHeld {
-public:
-    SignalsHeld()
-    {
-        sigset_t held;
-        sigfillset(&held);
-        for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT})
-            sigdelset(&held, fault);
-        // Ignored, not held: a blocked signal stays pending even while it is ignored.
-        sigdelset(&held, SIGXFSZ);
-        sigprocmask(SIG_BLOCK, &held, &m_before);
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        sigaction(SIGXFSZ, &ignore, &m_fileSize);
-    }
-    ~SignalsHeld()
-    {
-        sigaction(SIGXFSZ, &m_fileSize, nullptr);
-        sigprocmask(SIG_SETMASK, &m_before, nullptr);  // what came meanwhile is delivered now
-    }
-    SignalsHeld(const SignalsHeld&) = delete;
-    SignalsHeld& operator=(const SignalsHeld&) = delete;
-
-private:
-    sigset_t m_before{};
-    struct sigaction m_fileSize {};
-};
-
-/// A new file beside the target, "<name>.XXXXXX", created by this object alone (O_EXCL, no
-/// link followed) and removed when the object goes unless it has been put in place.
-class TemporaryFile {
-public:
-    TemporaryFile(int directory, const std::string& target) : m_directory(directory)
-    {
-        static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-        for (int attempt = 0; attempt < 100 && !m_fd.Valid(); ++attempt) {
-            unsigned char random[6] = {};
-            if (getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
-                timespec now{};
-                clock_gettime(CLOCK_MONOTONIC, &now);
-                const unsigned long long mix = static_cast<unsigned long long>(now.tv_nsec) * 2654435761ULL +
-                                               static_cast<unsigned long long>(getpid()) +
-                                               static_cast<unsigned>(attempt);
-                std::memcpy(random, &mix, sizeof random);
-            }
-            std::string name = target + ".";
-            for (unsigned char r : random)
-                name += kLetters[r % (sizeof kLetters - 1)];
-            m_fd = FileDescriptor(
-                openat(directory, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-            if (m_fd.Valid())
-                m_name = std::move(name);
-            else if (errno != EEXIST)
-                break;
-        }
-    }
-    ~TemporaryFile()
-    {
-        if (!m_name.empty())
-            unlinkat(m_directory, m_name.c_str(), 0);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    FileDescriptor& File() { return m_fd; }
-    const std::string& Name() const { return m_name; }
-    void Keep() { m_name.clear(); }
-
-private:
-    int m_directory;
-    FileDescriptor m_fd;
-    std::string m_name;
-};
 
 bool WriteAll(int fd, std::string_view bytes)
 {

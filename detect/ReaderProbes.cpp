@@ -9,6 +9,11 @@ namespace {
 
 constexpr std::size_t kReplyBufferSize = 256;
 constexpr std::size_t kMaxReplyBytes = 100;
+constexpr char kKavirex3Reply[] = "Kavirex3";  // somewhere in the identifying probe's reply
+// The reply is judged as text (strstr): a zeroed buffer that a reply can never fill always
+// holds a zero byte after it, and the name looked for must fit in a reply.
+static_assert(kMaxReplyBytes < kReplyBufferSize, "a reply must leave a zero byte behind it");
+static_assert(sizeof kKavirex3Reply - 1 <= kMaxReplyBytes, "the reply looked for must fit in a read");
 
 constexpr LineSettings kKavirex3Line{1200, 7, Parity::None, StopBits::Two, false};
 constexpr LineSettings kKrmLine{9600, 8, Parity::Even, StopBits::One, true};
@@ -72,7 +77,7 @@ int CReaderDetector::ProbeKavirex3(const std::string& portName)
     if (ReadReply(m_ports, portName, kKavirex3Line, kKavirex3Pattern, reply) < 0)
         return resultFailed;
     // The reply is text up to its first zero byte; the buffer always holds one after it.
-    return std::strstr(reply, "Kavirex3") != nullptr ? resultOk : resultNone;
+    return std::strstr(reply, kKavirex3Reply) != nullptr ? resultOk : resultNone;
 }
 
 int CReaderDetector::ProbeKrm(const std::string& portName)

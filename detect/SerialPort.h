@@ -61,9 +61,4 @@ struct PortOpener {
 /// The platform's serial ports; defined in SerialPort_win32.cpp or SerialPort_posix.cpp.
 PortOpener& SystemPorts();
 
-/// For the handler of a signal that ends the program while a probe may hold a line: gives the
-/// line back (its settings as they were, its exclusive use), async-signal-safely, so that the
-/// next program finds it free. Nothing to do on Windows, which frees a dead process's ports.
-void ReleaseHeldPortAfterSignal() noexcept;
-
 }  // namespace lesamo

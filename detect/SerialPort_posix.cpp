@@ -20,6 +20,7 @@
 #include "common/SafePath_posix.h"
 #include "detect/SavedLine_posix.h"
 #include "detect/SerialPort.h"
+#include "detect/SerialPort_posix.h"
 #include "detect/SerialTiming.h"
 #include "detect/WaitClock_posix.h"
 #include "detect/WinePrefix_posix.h"

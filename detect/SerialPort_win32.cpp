@@ -115,10 +115,6 @@ private:
 
 }  // namespace
 
-void ReleaseHeldPortAfterSignal() noexcept
-{
-}
-
 PortOpener& SystemPorts()
 {
     static Win32Ports ports;

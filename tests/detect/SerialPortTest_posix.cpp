@@ -22,6 +22,7 @@
 
 #include "common/FileDescriptor_posix.h"
 #include "detect/ReaderDetector.h"
+#include "detect/SerialPort_posix.h"
 #include "tests/fakes/RecordingNotice.h"
 #include "tests/support/ConfigTestFiles.h"
 #include "tests/support/LineSpeed_posix.h"

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/TextFile.h"
+
 namespace lesamo::test {
 
 /// A new, empty directory under the system's temporary directory; removed with everything
@@ -53,6 +55,17 @@ void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
 
 /// Makes the file `size` bytes long, sparse where the file system allows (zeros at the end).
 void ResizeFile(const std::filesystem::path& path, std::uint64_t size);
+
+/// A TextFile made for one read or one write, as the writers make theirs: the file tests'
+/// shorthand (TextFile::Read and TextFile::Write hold the contract).
+inline ReadOutcome ReadTextFile(const std::string& path, std::string& text)
+{
+    return TextFile(path).Read(text);
+}
+inline WriteOutcome WriteTextFile(const std::string& path, std::string_view text)
+{
+    return TextFile(path).Write(text);
+}
 
 /// A file of tests/data.
 std::filesystem::path TestDataFile(std::string_view name);

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "common/Texts.h"
-#include "detect/SerialPort.h"
+#include "detect/SerialPort_posix.h"
 
 namespace lesamo::term {
 
