@@ -12,7 +12,7 @@ list(TRANSFORM LESAMO_TERMINAL_CASES REPLACE "^case_([a-z0-9_]+)\\(\\).*$" "\\1"
 list(TRANSFORM LESAMO_TERMINAL_CASES REPLACE "_" "-")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/cases.sh)
 
-set(environment "LESAMO=$<TARGET_FILE:lesamo>" "READER_SIM=$<TARGET_FILE:reader-sim>")
+set(environment "LESAMO=$<TARGET_FILE:lesamo>" "READER_SIM=$<TARGET_FILE:reader-sim>" "LESAMO_VERSION=${PROJECT_VERSION}")
 if(LESAMO_SANITIZE)
     set(prefix "asan.")
     # A sanitizer finding ends the program with a status of its own, never 0, 1 or 2 (the
