@@ -44,12 +44,15 @@ reached_folder() {
 
 breach() { echo "$1:$2: $3: $4"; }
 
-check_file() {
-    local file=$1 line name quoted layer reached
-    layer=${file%%/*}
+# Every include of every source, "file:line:text", in one grep.
+check_includes() {
+    local file line hit name quoted layer reached
     while IFS= read -r hit; do
+        file=${hit%%:*}
+        hit=${hit#*:}
         line=${hit%%:*}
         hit=${hit#*:}
+        layer=${file%%/*}
         if [[ $hit =~ $include\"([^\"]+)\" ]]; then
             name=${BASH_REMATCH[1]} quoted=yes
         elif [[ $hit =~ $include\<([^\>]+)\> ]]; then
@@ -74,10 +77,10 @@ check_file() {
             ui:bench | ui:fuzz | res:tests | res:tools | res:bench | res:fuzz)
             breach "$file" "$line" "the product includes the test side" "$hit" ;;
         esac
-    done < <(grep -nE "$include[\"<]" "$file")
+    done < <(tr '\n' '\0' <<<"$sources" | xargs -0 grep -HnE "$include[\"<]")
 }
 
-breaches=$(while IFS= read -r file; do check_file "$file"; done <<<"$sources")
+breaches=$(check_includes)
 if [ -n "$breaches" ]; then
     printf '%s\n' "$breaches"
     echo "layering: $(wc -l <<<"$breaches") breach(es)"
