@@ -1,10 +1,6 @@
 # Whole-program tests of the terminal program: the real binary in a detached tmux session
 # against reader-sim, each case in a throwaway Wine-style prefix with all four ports mapped.
 
-# Renders a pane capture to a PNG without a display (the screenshot of the README).
-add_executable(ansi-to-mvg ${CMAKE_CURRENT_LIST_DIR}/AnsiToMvg.cpp)
-target_compile_options(ansi-to-mvg PRIVATE -Wall -Wextra -Wpedantic -Werror)
-
 # The cases are the functions case_<name> of cases.sh, listed there once; a change to the
 # script configures anew.
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/cases.sh LESAMO_TERMINAL_CASES REGEX "^case_[a-z0-9_]+\\(\\)")
