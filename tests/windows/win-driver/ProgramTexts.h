@@ -10,16 +10,12 @@ inline constexpr int kIdResult = 1001;
 inline constexpr int kIdStatic = -1;
 inline constexpr unsigned kAboutCommand = 0x0010;
 
-// The version block's numbers, as its two double words hold them.
+// The version block's numbers, as its two double words hold them, and its strings; the About
+// box shows the short form.
 inline constexpr unsigned long kVersionHigh = (LESAMO_TESTED_VERSION_MAJOR << 16) | LESAMO_TESTED_VERSION_MINOR;
 inline constexpr unsigned long kVersionLow = (LESAMO_TESTED_VERSION_PATCH << 16) | LESAMO_TESTED_VERSION_TWEAK;
-#define LESAMO_DRIVER_TEXT(x) #x
-#define LESAMO_DRIVER_NUMBER(x) LESAMO_DRIVER_TEXT(x)
-// The version block's strings, and the short form in the About box.
-inline constexpr char kVersionText[] = LESAMO_DRIVER_NUMBER(LESAMO_TESTED_VERSION_MAJOR) ", " LESAMO_DRIVER_NUMBER(
-    LESAMO_TESTED_VERSION_MINOR) ", " LESAMO_DRIVER_NUMBER(LESAMO_TESTED_VERSION_PATCH) ", " LESAMO_DRIVER_NUMBER(LESAMO_TESTED_VERSION_TWEAK);
-inline constexpr char kAboutVersion[] =
-    "Lesamo Version " LESAMO_DRIVER_NUMBER(LESAMO_TESTED_VERSION_MAJOR) "." LESAMO_DRIVER_NUMBER(LESAMO_TESTED_VERSION_MINOR);
+inline constexpr char kVersionText[] = LESAMO_TESTED_VERSION_TEXT;
+inline constexpr char kAboutVersion[] = "Lesamo Version " LESAMO_TESTED_VERSION_SHORT;
 
 // Expected texts, in the program's code page (the driver is compiled as Windows-1252).
 inline constexpr char kMainCaption[] = "Lesamo";
