@@ -77,7 +77,7 @@ check_includes() {
             ui:bench | ui:fuzz | res:tests | res:tools | res:bench | res:fuzz)
             breach "$file" "$line" "the product includes the test side" "$hit" ;;
         esac
-    done < <(tr '\n' '\0' <<<"$sources" | xargs -0 grep -HnE "$include[\"<]")
+    done < <(tr '\n' '\0' <<<"$sources" | xargs -0 grep -HnE "${include}[\"<]")
 }
 
 breaches=$(check_includes)
