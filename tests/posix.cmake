@@ -18,9 +18,11 @@ add_subdirectory(terminal)
 if(NOT LESAMO_SANITIZE)
     # The probes on a real UART driver, in a guest under qemu (and the line shim for Wine).
     add_subdirectory(uart)
-    # The layering holds: the core includes nothing of ui/, platform headers only in platform
-    # files. And the house style's checks over this build (clang-tidy, cppcheck).
+    # The layering holds (layering.sh lists its rules), and each breach planted into a copy of
+    # the sources is caught. And the house style's checks over this build (clang-tidy, cppcheck).
     add_test(NAME layering COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/layering.sh ${CMAKE_SOURCE_DIR})
+    add_test(NAME layering.planted COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/layering-planted.sh ${CMAKE_SOURCE_DIR})
+    set_tests_properties(layering.planted PROPERTIES TIMEOUT 120 LABELS static)
     add_test(NAME static-checks
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/static-checks.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
     set_tests_properties(layering static-checks PROPERTIES TIMEOUT 900 LABELS static)

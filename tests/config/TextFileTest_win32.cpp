@@ -1,4 +1,5 @@
-// The writers against Windows file failures and attributes, through the real Win32 API.
+// Whole text files through the real Win32 API: the attributes a replace keeps, a replace that
+// stops halfway, and files other programs hold open.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,7 +10,7 @@
 #include <vector>
 
 #include "config/TextFile.h"
-#include "tests/support/ConfigWriters.h"
+#include "tests/support/ConfigTestFiles.h"
 
 namespace lesamo::test {
 namespace {
@@ -17,11 +18,6 @@ namespace {
 DWORD Attributes(const std::filesystem::path& path)
 {
     return GetFileAttributesA(path.string().c_str());
-}
-
-int WriteNamed(ConfigWriters& w, const std::string& file)
-{
-    return file == "hbcikrnl.ini" ? w.detector.WriteHbciFile() : w.detector.WriteIccFile();
 }
 
 /// Sends this program's calls of ReplaceFileA (through its import table: the writers are linked
@@ -106,23 +102,6 @@ bool StartsWith(const std::string& text, const char* prefix)
     return text.rfind(prefix, 0) == 0;
 }
 
-TEST(WriteFilesWin32, LeaveAReadOnlyTargetAsItWas)
-{
-    const std::string old = "[CardReader]\r\nOther=Active\r\n";
-    for (const auto& [file, shownName] : {std::pair{"hbcikrnl.ini", "HBCIKRNL.INI"}, {"icchscr.ini", "ICCHSCR.INI"}}) {
-        ConfigWriters w;
-        WriteBytes(w.File(file), old);
-        ASSERT_TRUE(SetFileAttributesA(w.File(file).string().c_str(), FILE_ATTRIBUTE_READONLY));
-        w.Slots(readerKavirex3, readerNone, readerNone, readerNone);
-        const int result = std::string(file) == "hbcikrnl.ini" ? w.detector.WriteHbciFile() : w.detector.WriteIccFile();
-        EXPECT_EQ(resultFailed, result);
-        EXPECT_EQ(std::vector<std::string>{"Error: Create File: " + std::string(shownName) + " "}, w.notice.texts);
-        EXPECT_EQ(std::vector<MessageIcon>{MessageIcon::Error}, w.notice.icons);
-        EXPECT_EQ(old, ReadBytes(w.File(file)));
-        EXPECT_EQ(std::vector<std::string>{file}, w.windowsDir.Names());
-    }
-}
-
 TEST(WriteFilesWin32, KeepTheAttributesOfTheReplacedFile)
 {
     TempDir dir;
@@ -133,28 +112,6 @@ TEST(WriteFilesWin32, KeepTheAttributesOfTheReplacedFile)
     EXPECT_EQ("new\r\n", ReadBytes(dir / "hbcikrnl.ini"));
     EXPECT_NE(0u, Attributes(dir / "hbcikrnl.ini") & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(std::vector<std::string>{"hbcikrnl.ini"}, dir.Names());  // neither new file nor backup left
-}
-
-TEST(WriteFilesWin32, LeaveATargetThatCannotBeMovedAsItWas)
-{
-    // Another program holding the file open without FILE_SHARE_DELETE: ReplaceFileA cannot move
-    // it to the backup name (Wine: ERROR_SHARING_VIOLATION), so nothing has changed.
-    const std::string old = "[CardReader]\r\nOther=Active\r\n";
-    for (const auto& [file, shownName] : {std::pair{"hbcikrnl.ini", "HBCIKRNL.INI"}, {"icchscr.ini", "ICCHSCR.INI"}}) {
-        SCOPED_TRACE(file);
-        ConfigWriters w;
-        WriteBytes(w.File(file), old);
-        HANDLE holder = CreateFileA(w.File(file).string().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-        w.Slots(readerKavirex3, readerNone, readerNone, readerNone);
-        const int result = WriteNamed(w, file);
-        CloseHandle(holder);
-        EXPECT_EQ(resultFailed, result);
-        EXPECT_EQ(std::vector<std::string>{"Error: Create File: " + std::string(shownName) + " "}, w.notice.texts);
-        EXPECT_EQ(old, ReadBytes(w.File(file)));
-        EXPECT_EQ(std::vector<std::string>{file}, w.windowsDir.Names());  // no new file, no backup
-    }
 }
 
 TEST(WriteFilesWin32, NeverLoseTheOldFileWhenTheReplaceStopsHalfway)

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The terminal program as a user drives it: the real binary in tmux against reader-sim, one
-# throwaway prefix per case. Usage: cases.sh CASE (see the functions below).
+# throwaway prefix per case. Usage: cases.sh CASE (see the functions below). LESAMO_VERSION is
+# the version of the build under test (project(VERSION), passed in by terminal.cmake).
 source "$(dirname "$0")/lib.sh"
+: "${LESAMO_VERSION:?the version of the build under test}"
 
 readonly WARNING="Achtung: Sollten Sie einen Kavirex(schwarz) haben,"
 readonly KRM_LINE="Kavirex(KRM) Kartenleser gefunden an Anschluß: Com"
 readonly REX3_LINE="Kavirex3 Kartenleser gefunden an Anschluß: Com"
+readonly ABOUT_VERSION="Lesamo Version ${LESAMO_VERSION%.*.*}"
 
 # From the start (focus on OK) to "Leser suchen": Tab passes Abbrechen.
 to_search() {
@@ -243,11 +246,11 @@ case_about_box() {
             keys "$open"
             wait_for "Info über Lesamo..."
             keys o
-            wait_for "Lesamo Version 1.0"
+            wait_for "$ABOUT_VERSION"
             on_screen "Info über Lesamo " || fail "About box caption"
             on_screen "$notice" || fail "About box notice line"
             keys "$close"
-            wait_gone "Lesamo Version 1.0"
+            wait_gone "$ABOUT_VERSION"
             wait_ready
         done
     done
@@ -259,9 +262,9 @@ case_about_box() {
     keys M-Space
     wait_for "Info über Lesamo..."
     keys Up Enter
-    wait_for "Lesamo Version 1.0"
+    wait_for "$ABOUT_VERSION"
     keys Enter
-    wait_gone "Lesamo Version 1.0"
+    wait_gone "$ABOUT_VERSION"
     wait_ready
     no_files_written
     keys Escape
@@ -315,9 +318,9 @@ case_too_small_terminal() {
     keys o
     wait_for "zu klein"                 # the About box is 80 columns wide
     resize 80 24
-    wait_for "Lesamo Version 1.0"
+    wait_for "$ABOUT_VERSION"
     keys Escape
-    wait_gone "Lesamo Version 1.0"
+    wait_gone "$ABOUT_VERSION"
     wait_ready
     keys Escape
     wait_exit 0

@@ -1,10 +1,6 @@
 # Whole-program tests of the terminal program: the real binary in a detached tmux session
 # against reader-sim, each case in a throwaway Wine-style prefix with all four ports mapped.
 
-# Renders a pane capture to a PNG without a display (the screenshot of the README).
-add_executable(ansi-to-mvg ${CMAKE_CURRENT_LIST_DIR}/AnsiToMvg.cpp)
-target_compile_options(ansi-to-mvg PRIVATE -Wall -Wextra -Wpedantic -Werror)
-
 # The cases are the functions case_<name> of cases.sh, listed there once; a change to the
 # script configures anew.
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/cases.sh LESAMO_TERMINAL_CASES REGEX "^case_[a-z0-9_]+\\(\\)")
@@ -12,7 +8,7 @@ list(TRANSFORM LESAMO_TERMINAL_CASES REPLACE "^case_([a-z0-9_]+)\\(\\).*$" "\\1"
 list(TRANSFORM LESAMO_TERMINAL_CASES REPLACE "_" "-")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/cases.sh)
 
-set(environment "LESAMO=$<TARGET_FILE:lesamo>" "READER_SIM=$<TARGET_FILE:reader-sim>")
+set(environment "LESAMO=$<TARGET_FILE:lesamo>" "READER_SIM=$<TARGET_FILE:reader-sim>" "LESAMO_VERSION=${PROJECT_VERSION}")
 if(LESAMO_SANITIZE)
     set(prefix "asan.")
     # A sanitizer finding ends the program with a status of its own, never 0, 1 or 2 (the

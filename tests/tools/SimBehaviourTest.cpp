@@ -1,5 +1,5 @@
 // reader-sim's words straight from its sources: behaviours, port assignments and the
-// escapes of reply texts. The simulator as a whole is tested in detect/SerialPortTest_posix.cpp.
+// escapes of reply texts. The simulator as a whole is tested in ReaderSimTest_posix.cpp.
 #include <gtest/gtest.h>
 
 #include <optional>

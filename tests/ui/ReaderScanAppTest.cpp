@@ -1,12 +1,10 @@
-// The application object, the About box and the framework's default dialog behaviour, on the
-// scripted back end.
+// The application object on the scripted back end: the one main dialog, and the help command.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/support/FakeFramework.h"
-#include "ui/AboutDlg.h"
 #include "ui/ReaderScanApp.h"
 #include "ui/ReaderScanDlg.h"
 
@@ -60,75 +58,6 @@ TEST(ReaderScanApp, HelpCommandDoesNothingVisible)
     EXPECT_TRUE(theApp.OnCommand(ID_HELP));
     EXPECT_FALSE(theApp.OnCommand(0x1234));
     EXPECT_EQ(1u, Fake().modalTemplates.size());
-}
-
-struct CloseCase {
-    int command;
-    bool handled;
-    bool ended;
-    int endCode;
-};
-
-TEST(AboutDlg, ClosesWithOkEnterAndEscapeAndIgnoresOtherCommands)
-{
-    // Enter arrives as IDOK (the default button), Escape and the close box as IDCANCEL.
-    const CloseCase cases[] = {
-        {IDOK, true, true, IDOK},
-        {IDCANCEL, true, true, IDCANCEL},
-        {IDC_SEARCH, false, false, 0},
-    };
-    for (const CloseCase& c : cases) {
-        ResetFakeBackEnd();
-        CAboutDlg about;
-        EXPECT_EQ(IDD_ABOUTBOX, about.TemplateId());
-        FakeHost host;
-        about.AttachHost(&host);
-        EXPECT_TRUE(about.OnInitDialog());
-        EXPECT_EQ(c.handled, about.OnCommand(c.command)) << c.command;
-        EXPECT_EQ(c.ended, host.ended) << c.command;
-        EXPECT_EQ(c.endCode, host.endCode) << c.command;
-        EXPECT_TRUE(host.systemMenu.entries.empty());
-        about.AttachHost(nullptr);
-    }
-}
-
-TEST(AboutDlg, DoModalReturnsHowItWasClosed)
-{
-    ResetFakeBackEnd();
-    Fake().scripts[IDD_ABOUTBOX] = [](CDialog& dialog, FakeHost&) { dialog.OnCommand(IDOK); };
-    CAboutDlg about;
-    EXPECT_EQ(IDOK, about.DoModal());
-    EXPECT_EQ(nullptr, about.Host());
-    Fake().scripts.clear();
-    EXPECT_EQ(IDCANCEL, about.DoModal());
-}
-
-TEST(DDX_Text, MovesTheTextInTheAskedDirection)
-{
-    ResetFakeBackEnd();
-    struct Dialog : CDialog {
-        Dialog() : CDialog(IDD_ABOUTBOX) {}
-        void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_RESULT, text); }
-        std::string text = "Kartenleser \xDF";
-    } dialog;
-    EXPECT_FALSE(dialog.UpdateData(false));  // no window yet
-    FakeHost host;
-    dialog.AttachHost(&host);
-    EXPECT_TRUE(dialog.UpdateData(false));
-    EXPECT_EQ("Kartenleser \xDF", host.texts[IDC_RESULT]);
-    host.texts[IDC_RESULT] = "neu";
-    EXPECT_TRUE(dialog.UpdateData(true));
-    EXPECT_EQ("neu", dialog.text);
-    dialog.AttachHost(nullptr);
-}
-
-TEST(AppNameFromPath, IsTheFileNameWithoutExtension)
-{
-    EXPECT_EQ("Lesamo", AppNameFromPath("C:\\Programme\\Lesamo.exe"));
-    EXPECT_EQ("lesamo", AppNameFromPath("/usr/bin/lesamo"));
-    EXPECT_EQ("reader.old", AppNameFromPath("Z:reader.old.exe"));
-    EXPECT_EQ(".profile", AppNameFromPath("/home/x/.profile"));
-    EXPECT_EQ("lesamo", AppNameFromPath(""));
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
-# The probes as Wine hands them to the serial devices: line-scan.exe runs one scan on the
-# Win32 back end with the line shim preloaded into Wine (it plays a UART on the pseudo-
-# terminals and logs every call), and line-check reads the log. Both come from the native
-# tree (tests/uart), as reader-sim does.
+# The probes as Wine hands them to the serial devices: line-scan.exe (CMakeLists.txt) runs one
+# scan on the Win32 back end with the line shim preloaded into Wine (it plays a UART on the
+# pseudo-terminals and logs every call), and line-check reads the log. Both come from the
+# native tree (tests/uart), as reader-sim does.
 include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)
-
-add_executable(line-scan ${CMAKE_SOURCE_DIR}/tests/uart/ScanMain_win32.cpp ${CMAKE_SOURCE_DIR}/tests/uart/ScanReport.cpp)
-lesamo_target_options(line-scan)
-target_link_libraries(line-scan PRIVATE lesamo_core)
 
 lesamo_add_wine_test(NAME uart.lines DRIVER
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/uart/wine-lines.sh $<TARGET_FILE:line-scan>

@@ -1,4 +1,4 @@
-# The whole Windows program, driven like a user by tools/win32/win-driver under Wine + Xvfb,
+# The whole Windows program, driven like a user by win-driver (the folder beside this file) under Wine + Xvfb,
 # against reader-sim readers; the checks of the built executables (both trees).
 include(${CMAKE_CURRENT_LIST_DIR}/wine.cmake)
 

@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "DialogTemplate.h"
 #include "Driver.h"
 #include "ExpectedDialogs.h"
+#include "ProgramTexts.h"
 #include "Resources.h"
 #include "Steps.h"
 #include "TemplateChecks.h"
@@ -86,9 +88,9 @@ void StepResources()
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
         if (VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
-            Check(fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 1 &&
-                      fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 1,
-                  "version 1.0.0.1");
+            Check(fixed->dwFileVersionMS == kVersionHigh && fixed->dwFileVersionLS == kVersionLow &&
+                      fixed->dwProductVersionMS == kVersionHigh && fixed->dwProductVersionLS == kVersionLow,
+                  "version " + std::string(kVersionText));
         WORD* translation = nullptr;
         if (VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length))
             Check(length >= 4 && translation[0] == 0x0407 && translation[1] == 1200, "translation German, 1200");
@@ -100,8 +102,8 @@ void StepResources()
                        : std::string("(none)");
         };
         CheckText(value("InternalName"), "Lesamo", "InternalName");
-        CheckText(value("FileVersion"), "1, 0, 0, 1", "FileVersion");
-        CheckText(value("ProductVersion"), "1, 0, 0, 1", "ProductVersion");
+        CheckText(value("FileVersion"), kVersionText, "FileVersion");
+        CheckText(value("ProductVersion"), kVersionText, "ProductVersion");
     }
 }
 

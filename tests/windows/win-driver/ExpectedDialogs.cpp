@@ -36,8 +36,8 @@ const ExpectedDialog kAboutDialog{
     55,
     {
         {kIdStatic, 0x82, "Static", "", 128, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 11, 17, 20, 20},
-        {kIdStatic, 0x82, "Static", "Lesamo Version 1.0", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX,
-         0, 40, 10, 119, 8},
+        {kIdStatic, 0x82, "Static", kAboutVersion, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | SS_NOPREFIX, 0, 40,
+         10, 119, 8},
         {kIdStatic, 0x82, "Static", nullptr, 0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT, 0, 40, 25, 119, 8},
         {IDOK, 0x80, "Button", "OK", 0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 178, 7, 50,
          14},
