@@ -23,7 +23,7 @@ function(lesamo_add_ui_test name)
         COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ui/driver.sh $<TARGET_FILE:win-driver> ${options}
                 -- ${arg_PROGRAM} ${arg_STEPS}
         PORTS ${arg_PORTS} DPI ${arg_DPI}
-        XVFB DRIVER TIMEOUT 90 LABELS ui)
+        XVFB DRIVER TIMING TIMEOUT 90 LABELS ui)
 endfunction()
 
     file(MAKE_DIRECTORY ${LESAMO_UI_SHOTS})
