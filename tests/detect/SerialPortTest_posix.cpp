@@ -623,7 +623,7 @@ TEST(ScanPorts, FindsTheSimulatedReaders)
     // after a reply, 101 ms after its start on a silent line.
     const double floor = (1170 + 30) + (1170 + 101) + (150 + 30) + (1170 + 101) + (150 + 101);
     EXPECT_GE(ms, floor);
-    EXPECT_LT(ms, floor + 2 * kLoadRoomMs);
+    EXPECT_LT(ms, floor + 5 * kLoadRoomMs);  // each of the five probes with the room of one
 
     // What the devices saw: a Kavirex3 never gets the wake probe; every line is left as found.
     const std::vector<std::string> com1 = p.sim.PortLog("com1");
