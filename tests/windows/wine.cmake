@@ -50,7 +50,8 @@ lesamo_test_kind(heavy ${LESAMO_WINDOWS_TEST_PREFIX}wine-template)
 # kills the program; ctest's own time-out lies 60 s above, so the cleanup always runs. The
 # program's environment is described at the top of wine-run.sh (LESAMO_PORTS, LESAMO_SIM_LOG,
 # LESAMO_WINDIR, ...). Each test works in <build>/wine/runs/<name>, where its logs stay.
-# TIMING: the test is of that kind (cmake/TestKinds.cmake), it bounds a time or waits on windows.
+# TIMING: the test bounds a time; it runs beside no other Wine test and no heavy one
+# (cmake/TestKinds.cmake).
 # Status 77 (no 32-bit code runs here) makes it a skipped test.
 function(lesamo_add_wine_test)
     cmake_parse_arguments(PARSE_ARGV 0 arg "XVFB;DRIVER;TIMING" "NAME;TIMEOUT;DPI" "COMMAND;PORTS;LABELS")
@@ -92,7 +93,9 @@ function(lesamo_add_wine_test)
         TIMEOUT ${ctest_timeout} FIXTURES_REQUIRED lesamo_wine LABELS "wine;${arg_LABELS}"
         SKIP_RETURN_CODE ${LESAMO_WINE_SKIPPED})
     if(arg_TIMING)
-        lesamo_test_kind(timing ${name})
+        lesamo_test_kind(wine-timing ${name})
+    else()
+        lesamo_test_kind(wine ${name})
     endif()
 endfunction()
 
