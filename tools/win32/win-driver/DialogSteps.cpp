@@ -91,7 +91,12 @@ void StepSearch(const std::string& argument)
     if (Check(text != nullptr, "warning text"))
         CheckText(TextOf(text), kWarning, "warning text");
     if (Check(icon != nullptr, "warning icon")) {
-        const std::vector<std::uint8_t> shown = CaptureWindow(icon);
+        // The icon is painted after the box answers: on a loaded machine, seconds later.
+        std::vector<std::uint8_t> shown = CaptureWindow(icon);
+        for (int i = 0; i < 250 && shown != g_exclamationIcon; ++i) {
+            Sleep(20);
+            shown = CaptureWindow(icon);
+        }
         Check(shown == g_exclamationIcon && shown != g_errorIcon, "warning shows the exclamation icon");
     }
     int buttons = 0;
