@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 PRESETS := native native-asan fuzz win64 win32
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build test dist demo run clean $(addprefix build-,$(PRESETS))
+.PHONY: all deps build test check dist demo run clean $(addprefix build-,$(PRESETS))
 
 all: build
 
@@ -23,17 +23,27 @@ build-native build-native-asan build-fuzz:
 build-win64 build-win32: build-native
 	cmake --workflow --preset $(@:build-%=%) | { grep -v '^-- ' || true; }
 
+# Tests side by side: most of them wait on Wine, Xvfb, tmux or a simulated line rather than
+# on the processors. tests/resources.json keeps the timing-bound ones apart from the heavy ones
+# (cmake/TestKinds.cmake).
+TEST_JOBS ?= 6
+CTEST := ctest --output-on-failure --resource-spec-file $(CURDIR)/tests/resources.json -j$(TEST_JOBS)
+
 # Every test of every build, one ctest run over all build trees, one summary at the end, and
 # a line on whether the shipped i686 program ran under Wine here or was skipped, and why.
 test: build
 	@printf 'subdirs(%s)\n' $(PRESETS) > build/CTestTestfile.cmake
-	@ctest --test-dir build --output-on-failure --timeout 600; status=$$?; \
+	@$(CTEST) --test-dir build --timeout 600; status=$$?; \
 	if why=$$(scripts/runs-32bit.sh --why); then \
 	    echo "win32.*: the i686 programs ran under Wine's 32-bit loader"; \
 	else \
 	    echo "win32.* Wine tests skipped: $$why"; \
 	fi; \
 	exit $$status
+
+# The inner loop: the native tree, and its unit and integration tests (those without a label).
+check: deps build-native
+	@$(CTEST) --test-dir build/native --label-exclude .
 
 # The releases in build/dist/: the Debian package of the native tree (checked with lintian),
 # the zip of the shipped i686 program, the source tarball of HEAD and SHA256SUMS over them.

@@ -10,7 +10,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 packages=(
-    cmake make g++ binutils clang libclang-rt-14-dev clang-tidy cppcheck
+    cmake make ninja-build g++ binutils clang libclang-rt-14-dev clang-tidy cppcheck
     googletest libgtest-dev libbenchmark-dev
     libncurses-dev tmux
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64

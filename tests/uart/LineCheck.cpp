@@ -60,6 +60,9 @@ const std::vector<Step> kWakePattern = {
 // 100 * 1 + 1 ms in all on a line that stays silent.
 constexpr double kReadAfterReplyMs = 30;
 constexpr double kReadSilentMs = 101;
+// The read's end shows when the program's next call reaches the line, after Wine's or the
+// guest's own input machinery: on a loaded machine that came up to 222 ms late under Wine.
+constexpr double kReadRoomMs = 400;
 
 struct Event {
     enum Kind { Setting, Change, Close, Other } kind;  // Other: a write that moved no line
@@ -363,7 +366,7 @@ public:
         if (got.endMs < 0) {
             Fail(where + "the port was never closed");
         } else {
-            Gap(where + "read", got.endMs - last, want.replies ? kReadAfterReplyMs : kReadSilentMs);
+            Gap(where + "read", got.endMs - last, want.replies ? kReadAfterReplyMs : kReadSilentMs, kReadRoomMs);
         }
         std::printf("\n");
     }
@@ -383,13 +386,15 @@ private:
         return std::string("DTR ") + (levels & 1 ? "on" : "off") + ", RTS " + (levels & 2 ? "on" : "off");
     }
 
-    void Gap(const std::string& what, double seenMs, double wantedMs)
+    // At least the wanted time, at most `room` (or --slack) longer.
+    void Gap(const std::string& what, double seenMs, double wantedMs, double room = -1)
     {
         std::printf(" %.1f(%g)", seenMs, wantedMs);
         char text[160];
-        if (seenMs < wantedMs || seenMs > wantedMs + m_slack) {
+        const double most = wantedMs + (room < 0 ? m_slack : std::max(room, m_slack));
+        if (seenMs < wantedMs || seenMs > most) {
             std::snprintf(text, sizeof text, "%s %.3f ms, expected %g to %g ms", what.c_str(), seenMs, wantedMs,
-                          wantedMs + m_slack);
+                          most);
             Fail(text);
         }
         m_worst = std::max(m_worst, seenMs - wantedMs);

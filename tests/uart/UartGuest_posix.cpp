@@ -311,12 +311,12 @@ void PullingScan(int number, lesamo::CReaderDetector& detector, PullingPorts& po
     if (pullAt != PullAt::Nowhere) {
         std::printf("%scom2 pulled during the %s: %s\n", scan.c_str(), pullAt == PullAt::Read ? "read" : "800 ms wait",
                     ports.asked && ports.goneInTime ? "yes" : "no");
-        // No longer than a probe on a silent line, with room for a busy machine: nothing waits
-        // for the vanished device (the driver's own time-outs are seconds: 5 s for a request).
+        // No longer than a probe on a silent line, with room for a loaded machine well short of
+        // the driver's own time-outs (5 s for a request): nothing waits for the vanished device.
         std::printf("%scom2's probe took %.0f ms, its read %.1f ms, its close %.1f ms\n", scan.c_str(), ports.probeMs,
                     ports.readMs, ports.closeMs);
         std::printf("%scom2's probe no longer than on a silent line: %s\n", scan.c_str(),
-                    ports.probeMs <= 1170 + 101 + 500 ? "yes" : "no");
+                    ports.probeMs <= 1170 + 101 + 2000 ? "yes" : "no");
     }
     std::printf("%sadapter descriptors left open %d\n", scan.c_str(), OpenAdapterDescriptors());
     std::printf("%stook %.0f ms\n", scan.c_str(), ms);

@@ -8,4 +8,4 @@ lesamo_add_wine_test(NAME uart.lines DRIVER
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/uart/wine-lines.sh $<TARGET_FILE:line-scan>
             ${LESAMO_NATIVE_BUILD_DIR}/tests/uart
     PORTS com1=kavirex3 com2=krm com3=silent com4=none
-    TIMEOUT 60 LABELS uart)
+    TIMING TIMEOUT 60 LABELS uart)

@@ -6,12 +6,12 @@ set(LESAMO_UI_SHOTS ${CMAKE_BINARY_DIR}/screenshots)
 set(LESAMO_UI_DATA ${CMAKE_SOURCE_DIR}/tests/data)
 
 # lesamo_add_ui_test(<name> PORTS <comN=B>... [ENV <NAME=VALUE>...] [DPI <n>] [PROGRAM <exe>]
-#                    STEPS <step>...)
+#                    [TIMING] STEPS <step>...)
 # Steps as in `win-driver` without arguments; "sim:comN=B" replugs a port meanwhile. DPI: the
 # screen's scale (96 when not given). PROGRAM is the lesamo.exe to drive (default: the one of
-# this tree).
+# this tree). TIMING: the steps wait on Wine's asynchronous window changes (lesamo_add_wine_test).
 function(lesamo_add_ui_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "DPI;PROGRAM" "PORTS;ENV;STEPS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "TIMING" "DPI;PROGRAM" "PORTS;ENV;STEPS")
     if(NOT arg_PROGRAM)
         set(arg_PROGRAM $<TARGET_FILE:lesamo>)
     endif()
@@ -19,11 +19,15 @@ function(lesamo_add_ui_test name)
     foreach(assignment IN LISTS arg_ENV)
         list(APPEND options --env ${assignment})
     endforeach()
+    set(timing)
+    if(arg_TIMING)
+        set(timing TIMING)
+    endif()
     lesamo_add_wine_test(NAME ui.${name}
         COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ui/driver.sh $<TARGET_FILE:win-driver> ${options}
                 -- ${arg_PROGRAM} ${arg_STEPS}
         PORTS ${arg_PORTS} DPI ${arg_DPI}
-        XVFB DRIVER TIMEOUT 90 LABELS ui)
+        XVFB DRIVER ${timing} TIMEOUT 90 LABELS ui)
 endfunction()
 
     file(MAKE_DIRECTORY ${LESAMO_UI_SHOTS})
@@ -53,7 +57,7 @@ endfunction()
         STEPS start end:ok:hbcikrnl,icchscr)
     # The About box from the system menu, closed with OK, Enter and Escape; minimised and
     # restored, the dialog is whole again.
-    lesamo_add_ui_test(about-box-minimize PORTS com1=none
+    lesamo_add_ui_test(about-box-minimize PORTS com1=none TIMING
         STEPS start about-menu shot:about-box.png close-about:ok about-menu close-about:enter
               about-command close-about:escape minimize restore template end:cancel)
     # A port that floods and one that hangs up mid-probe leave the dialog working.

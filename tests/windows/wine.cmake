@@ -32,9 +32,10 @@ add_test(NAME ${LESAMO_WINDOWS_TEST_PREFIX}wine-template
                  ${LESAMO_WINE_ARCH})
 set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}wine-template PROPERTIES
     FIXTURES_SETUP lesamo_wine TIMEOUT 400 LABELS wine SKIP_RETURN_CODE ${LESAMO_WINE_SKIPPED})
+lesamo_test_kind(heavy ${LESAMO_WINDOWS_TEST_PREFIX}wine-template)
 
 # lesamo_add_wine_test(NAME <name> COMMAND <exe-or-target> [<arg>...]
-#                      [PORTS <comN=BEHAVIOUR>...] [XVFB] [DPI <n>] [DRIVER]
+#                      [PORTS <comN=BEHAVIOUR>...] [XVFB] [DPI <n>] [DRIVER] [TIMING]
 #                      [TIMEOUT <seconds>] [LABELS <label>...])
 #
 # Registers the ctest test "win64.<name>" or "win32.<name>" that runs COMMAND under the tree's
@@ -49,9 +50,11 @@ set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}wine-template PROPERTIES
 # kills the program; ctest's own time-out lies 60 s above, so the cleanup always runs. The
 # program's environment is described at the top of wine-run.sh (LESAMO_PORTS, LESAMO_SIM_LOG,
 # LESAMO_WINDIR, ...). Each test works in <build>/wine/runs/<name>, where its logs stay.
+# TIMING: the test bounds a time; it runs beside no other Wine test and no heavy one
+# (cmake/TestKinds.cmake).
 # Status 77 (no 32-bit code runs here) makes it a skipped test.
 function(lesamo_add_wine_test)
-    cmake_parse_arguments(PARSE_ARGV 0 arg "XVFB;DRIVER" "NAME;TIMEOUT;DPI" "COMMAND;PORTS;LABELS")
+    cmake_parse_arguments(PARSE_ARGV 0 arg "XVFB;DRIVER;TIMING" "NAME;TIMEOUT;DPI" "COMMAND;PORTS;LABELS")
     if(NOT arg_NAME OR NOT arg_COMMAND)
         message(FATAL_ERROR "lesamo_add_wine_test: NAME and COMMAND are required")
     endif()
@@ -89,6 +92,11 @@ function(lesamo_add_wine_test)
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ctest_timeout} FIXTURES_REQUIRED lesamo_wine LABELS "wine;${arg_LABELS}"
         SKIP_RETURN_CODE ${LESAMO_WINE_SKIPPED})
+    if(arg_TIMING)
+        lesamo_test_kind(wine-timing ${name})
+    else()
+        lesamo_test_kind(wine ${name})
+    endif()
 endfunction()
 
 # lesamo_add_pe_check(NAME <name> TARGET <target> SUBSYSTEM console|windows [MANIFEST])

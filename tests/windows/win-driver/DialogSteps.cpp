@@ -55,9 +55,10 @@ void StepTemplate()
     const int order[] = {IDCANCEL, kIdSearch, kIdResult, IDOK};
     for (int id : order) {
         PressKey(g_main, VK_TAB);
-        // Posted keys come after sent messages: wait for the focus to move.
+        // Posted keys come after sent messages: wait for the focus to move (up to 10 s, for a
+        // loaded machine; it moves at once on a quiet one).
         const HWND wanted = GetDlgItem(g_main, id);
-        for (int i = 0; i < 100 && Focus() != wanted; ++i)
+        for (int i = 0; i < 500 && Focus() != wanted; ++i)
             Sleep(20);
         Check(Focus() == wanted, "Tab moves the focus to control " + std::to_string(id) + " (it is on " +
                                      std::to_string(GetDlgCtrlID(Focus())) + ")");
@@ -90,7 +91,12 @@ void StepSearch(const std::string& argument)
     if (Check(text != nullptr, "warning text"))
         CheckText(TextOf(text), kWarning, "warning text");
     if (Check(icon != nullptr, "warning icon")) {
-        const std::vector<std::uint8_t> shown = CaptureWindow(icon);
+        // The icon is painted after the box answers: on a loaded machine, seconds later.
+        std::vector<std::uint8_t> shown = CaptureWindow(icon);
+        for (int i = 0; i < 250 && shown != g_exclamationIcon; ++i) {
+            Sleep(20);
+            shown = CaptureWindow(icon);
+        }
         Check(shown == g_exclamationIcon && shown != g_errorIcon, "warning shows the exclamation icon");
     }
     int buttons = 0;
@@ -150,9 +156,9 @@ void StepCloseAbout(const std::string& how)
 
 void StepMinimize()
 {
-    // Up to 5 s: Wine on a busy machine may take seconds to act on an asynchronous show.
+    // Up to 20 s: Wine on a loaded machine may take seconds to act on an asynchronous show.
     ShowWindowAsync(g_main, SW_MINIMIZE);
-    for (int i = 0; i < 250 && !IsIconic(g_main); ++i)
+    for (int i = 0; i < 1000 && !IsIconic(g_main); ++i)
         Sleep(20);
     Check(IsIconic(g_main) != FALSE, "the main dialog is minimised");
     WaitIdle(g_main);
@@ -163,7 +169,7 @@ void StepMinimize()
 void StepRestore()
 {
     ShowWindowAsync(g_main, SW_RESTORE);
-    for (int i = 0; i < 250 && IsIconic(g_main); ++i)
+    for (int i = 0; i < 1000 && IsIconic(g_main); ++i)
         Sleep(20);
     Check(!IsIconic(g_main), "the main dialog is restored");
     WaitIdle(g_main);

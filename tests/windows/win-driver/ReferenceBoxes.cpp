@@ -40,6 +40,8 @@ ReferenceBox ShowReferenceBox(UINT type)
     }
     ReferenceBox reference;
     if (box && IconOf(box)) {
+        // Painted now, rather than whenever its thread gets round to it on a loaded machine.
+        UpdateWindow(IconOf(box));
         Sleep(100);
         reference.icon = CaptureWindow(IconOf(box));
         reference.caption = TextOf(box);
