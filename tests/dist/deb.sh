@@ -83,5 +83,5 @@ for program in lesamo lesamo-reader-sim; do
         fail "$program --help >/dev/full: exit status $actual: $(cat "$work/err")"
 done
 
-LESAMO=$work/root/usr/bin/lesamo READER_SIM=$work/root/usr/bin/lesamo-reader-sim \
+LESAMO=$work/root/usr/bin/lesamo READER_SIM=$work/root/usr/bin/lesamo-reader-sim LESAMO_VERSION=$version \
     bash "$source/tests/terminal/cases.sh" two_readers_then_ok
