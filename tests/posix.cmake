@@ -27,12 +27,12 @@ if(NOT LESAMO_SANITIZE)
     add_test(NAME static-checks
              COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/static-checks.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
     set_tests_properties(layering static-checks PROPERTIES TIMEOUT 900 LABELS static)
-    lesamo_test_kind(heavy static-checks)
+    lesamo_test_kind(busy static-checks)
     # The Debian package made, checked and its programs run as installed (tests/dist/deb.sh).
     add_test(NAME dist.deb COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/dist/deb.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
     set_tests_properties(dist.deb PROPERTIES TIMEOUT 180 LABELS "dist;terminal")
     # Two clones of HEAD in other folders make the same bytes (tests/dist/reproducible.sh).
     add_test(NAME dist.reproducible COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/dist/reproducible.sh ${CMAKE_SOURCE_DIR})
     set_tests_properties(dist.reproducible PROPERTIES TIMEOUT 900 LABELS dist SKIP_RETURN_CODE 77)
-    lesamo_test_kind(heavy dist.reproducible)
+    lesamo_test_kind(busy dist.reproducible)
 endif()
