@@ -32,7 +32,7 @@ add_test(NAME ${LESAMO_WINDOWS_TEST_PREFIX}wine-template
                  ${LESAMO_WINE_ARCH})
 set_tests_properties(${LESAMO_WINDOWS_TEST_PREFIX}wine-template PROPERTIES
     FIXTURES_SETUP lesamo_wine TIMEOUT 400 LABELS wine SKIP_RETURN_CODE ${LESAMO_WINE_SKIPPED})
-lesamo_test_kind(heavy ${LESAMO_WINDOWS_TEST_PREFIX}wine-template)
+lesamo_test_kind(start ${LESAMO_WINDOWS_TEST_PREFIX}wine-template)
 
 # lesamo_add_wine_test(NAME <name> COMMAND <exe-or-target> [<arg>...]
 #                      [PORTS <comN=BEHAVIOUR>...] [XVFB] [DPI <n>] [DRIVER] [TIMING]
