@@ -7,16 +7,16 @@
 #           test, never beside a heavy one
 #   busy    it keeps the processors busy and bounds no time of its own (the static checks, the
 #           two release builds): it runs beside light, timing and steady tests, never beside
-#           another busy, a start or a heavy one. A timing test's bounds have room for a machine loaded
-#           by other work (they pass beside stress-ng --cpu 2), and one busy test is that load
+#           another busy, a start or a heavy one. A timing test's bounds have room for a machine
+#           loaded by other work (they pass beside stress-ng --cpu 2); one busy test is that load
 #   steady  one process busy for a set time and bound to no time of its own (the fuzzer): it
-#           runs beside light and timing tests and one busy test, never beside a heavy one; it
-#           takes one processor of two, so beside it and a busy test a timing test still has
-#           room (the stress runs load the machine more)
-#   start   Wine's first start in a fresh prefix (the template every Wine test copies): it
-#           keeps the processors busy and every Wine test waits on it, so it shares the machine
-#           with light tests and the other tree's start only, or with up to four timing tests
-#           when it is alone
+#           runs beside light and timing tests, one busy test or one start, never beside a heavy
+#           one; it takes one processor of two, so beside it and a busy test a timing test still
+#           has room (the stress runs load the machine more)
+#   start   Wine's first start in a fresh prefix (the template every Wine test copies): it keeps
+#           the processors busy and every Wine test waits on it, so it runs beside light tests
+#           and the other tree's start, or alone beside the steady one and timing tests, never
+#           beside a busy or a heavy one
 #   heavy   it keeps the processors busy and is itself bound to time (the emulated guest): it
 #           runs beside light tests only
 # Tests of neither kind are light (they wait on Wine, tmux or files) and run beside anything.
